@@ -1,0 +1,43 @@
+# Thin wrapper over CMake: `make run`, `make test`, `make bench`.
+BUILD_DIR ?= build
+JOBS ?= $(shell nproc)
+CMAKE_FLAGS ?=
+TELEGRAM_API_ID ?=
+TELEGRAM_API_HASH ?=
+
+.PHONY: all deps configure build run test bench format clean
+
+all: build
+
+deps:
+	@bash scripts/install-deps
+
+configure: deps
+	@cmake -S . -B $(BUILD_DIR) -G Ninja $(CMAKE_FLAGS) \
+	  $(if $(TELEGRAM_API_ID),-DTELEGRAM_API_ID=$(TELEGRAM_API_ID)) \
+	  $(if $(TELEGRAM_API_HASH),-DTELEGRAM_API_HASH=$(TELEGRAM_API_HASH)) >/dev/null
+
+build: configure
+	@cmake --build $(BUILD_DIR) -j $(JOBS)
+
+# With credentials in Info.json the application signs in to real Telegram;
+# without them it starts the demo against the built-in simulator.
+run: build
+	@if bash scripts/has-credentials $(BUILD_DIR)/bin/Info.json; then \
+	  $(BUILD_DIR)/bin/tessaly; \
+	else \
+	  echo "No Telegram API credentials configured: starting the demo."; \
+	  $(BUILD_DIR)/bin/tessaly --demo; \
+	fi
+
+test: build
+	@cd $(BUILD_DIR) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS) --timeout 300
+
+bench: build
+	@bash scripts/run-bench $(BUILD_DIR)
+
+format:
+	@git ls-files '*.cpp' '*.h' | xargs clang-format -i
+
+clean:
+	@rm -rf $(BUILD_DIR)

@@ -1,0 +1,149 @@
+#include "settings/SettingsStore.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QStandardPaths>
+
+namespace {
+
+bool readJson(QIODevice &device, QSettings::SettingsMap &map)
+{
+    const QByteArray data = device.readAll();
+    if (data.trimmed().isEmpty())
+        return true;
+    QJsonParseError error{};
+    const QJsonDocument doc = QJsonDocument::fromJson(data, &error);
+    // A damaged file reads as an empty store rather than failing every read.
+    if (error.error != QJsonParseError::NoError || !doc.isObject())
+        return true;
+    const QJsonObject object = doc.object();
+    for (auto it = object.begin(); it != object.end(); ++it) {
+        const QJsonValue v = it.value();
+        if (v.isBool())
+            map.insert(it.key(), v.toBool());
+        else if (v.isString())
+            map.insert(it.key(), v.toString());
+        else if (v.isDouble())
+            map.insert(it.key(), v.toDouble());
+    }
+    return true;
+}
+
+bool writeJson(QIODevice &device, const QSettings::SettingsMap &map)
+{
+    QJsonObject object;
+    for (auto it = map.begin(); it != map.end(); ++it) {
+        const QVariant &v = it.value();
+        if (v.typeId() == QMetaType::Bool)
+            object.insert(it.key(), v.toBool());
+        else if (v.typeId() == QMetaType::Double || v.typeId() == QMetaType::Int ||
+                 v.typeId() == QMetaType::LongLong)
+            object.insert(it.key(), v.toDouble());
+        else
+            object.insert(it.key(), v.toString());
+    }
+    return device.write(QJsonDocument(object).toJson(QJsonDocument::Indented)) >= 0;
+}
+
+QSettings::Format jsonFormat()
+{
+    static const QSettings::Format format =
+        QSettings::registerFormat(QStringLiteral("json"), readJson, writeJson, Qt::CaseSensitive);
+    return format;
+}
+
+} // namespace
+
+std::unique_ptr<SettingsStore> SettingsStore::openUserStore()
+{
+#ifdef Q_OS_MACOS
+    return std::unique_ptr<SettingsStore>(new SettingsStore(std::make_unique<QSettings>()));
+#else
+    const QString dir = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
+    return std::make_unique<SettingsStore>(dir + QStringLiteral("/Tessaly/settings.json"));
+#endif
+}
+
+SettingsStore::SettingsStore(const QString &jsonFilePath)
+    : SettingsStore(std::make_unique<QSettings>(jsonFilePath, jsonFormat()))
+{
+    QDir().mkpath(QFileInfo(jsonFilePath).absolutePath());
+}
+
+SettingsStore::SettingsStore(std::unique_ptr<QSettings> settings) : m_settings(std::move(settings)) {}
+
+QVariant SettingsStore::value(const QString &key) const
+{
+    QMutexLocker lock(&m_mutex);
+    return m_settings->value(key);
+}
+
+bool SettingsStore::contains(const QString &key) const
+{
+    QMutexLocker lock(&m_mutex);
+    return m_settings->contains(key);
+}
+
+void SettingsStore::setString(const QString &key, const QString &value)
+{
+    QMutexLocker lock(&m_mutex);
+    m_settings->setValue(key, value);
+    m_settings->sync();
+}
+
+void SettingsStore::setBool(const QString &key, bool value)
+{
+    QMutexLocker lock(&m_mutex);
+    m_settings->setValue(key, value);
+    m_settings->sync();
+}
+
+void SettingsStore::remove(const QString &key)
+{
+    QMutexLocker lock(&m_mutex);
+    m_settings->remove(key);
+    m_settings->sync();
+}
+
+void SettingsStore::sync()
+{
+    QMutexLocker lock(&m_mutex);
+    m_settings->sync();
+}
+
+bool SettingsStore::plainBool(const QString &key) const
+{
+    const QVariant v = value(key);
+    if (v.typeId() == QMetaType::Bool)
+        return v.toBool();
+    // Like user defaults: numbers and the texts "YES"/"true"/"1" convert.
+    if (v.typeId() == QMetaType::Double || v.typeId() == QMetaType::Int || v.typeId() == QMetaType::LongLong)
+        return v.toDouble() != 0;
+    if (v.typeId() == QMetaType::QString) {
+        const QString s = v.toString().trimmed().toLower();
+        return s == u"yes" || s == u"true" || s.toInt() != 0;
+    }
+    return false;
+}
+
+bool SettingsStore::defaultTrueBool(const QString &key) const
+{
+    const QVariant v = value(key);
+    return v.typeId() == QMetaType::Bool ? v.toBool() : true;
+}
+
+std::optional<QString> SettingsStore::string(const QString &key) const
+{
+    const QVariant v = value(key);
+    if (v.typeId() != QMetaType::QString)
+        return std::nullopt;
+    return v.toString();
+}
+
+QString SettingsStore::fileName() const
+{
+    QMutexLocker lock(&m_mutex);
+    return m_settings->fileName();
+}
