@@ -1,0 +1,12 @@
+# A layer is one static library built from every source file of its folder
+# (subfolders for other platforms excluded), so adding a file needs no edit here.
+function(tessaly_layer target)
+  cmake_parse_arguments(L "" "" "LIBS;EXCLUDE" ${ARGN})
+  file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp ${CMAKE_CURRENT_SOURCE_DIR}/*.h)
+  foreach(ex ${L_EXCLUDE})
+    list(FILTER sources EXCLUDE REGEX ${ex})
+  endforeach()
+  add_library(${target} STATIC ${sources})
+  target_include_directories(${target} PUBLIC ${CMAKE_SOURCE_DIR}/src)
+  target_link_libraries(${target} PUBLIC ${L_LIBS})
+endfunction()
