@@ -1,0 +1,165 @@
+#pragma once
+
+#include "core/SerialQueue.h"
+#include "telegram/BotMessage.h"
+#include "telegram/TdJsonLibrary.h"
+#include "telegram/TelegramCredentials.h"
+
+#include <QHash>
+#include <QJsonArray>
+#include <QJsonObject>
+#include <QMutex>
+#include <QObject>
+#include <QRecursiveMutex>
+#include <QSet>
+#include <atomic>
+#include <functional>
+#include <memory>
+#include <optional>
+
+class SecretStore;
+
+// The one object through which the application talks to Telegram: one TDLib
+// JSON client, its receive loop on its own thread, and the session's tables.
+// Every callback reaches the application on the main thread. One client per
+// process at a time: td_receive serves every TDLib client of the process.
+class TelegramClient
+{
+public:
+    using Completion = std::function<void(const std::optional<QString> &error)>;
+
+    struct Options
+    {
+        // Empty: the user's application data folder + "QuaylineView".
+        QString baseDirectory;
+        // Empty: TdJsonLibrary::defaultCandidates().
+        QStringList libraryCandidates;
+        SecretStore *secrets = nullptr;
+        TelegramCredentials credentials;
+    };
+
+    // Fails (null, error set) when the session folder cannot be prepared.
+    static std::unique_ptr<TelegramClient> create(const Options &options, QString *error);
+    ~TelegramClient();
+    TelegramClient(const TelegramClient &) = delete;
+    TelegramClient &operator=(const TelegramClient &) = delete;
+
+    // Callbacks, set before start.
+    std::function<void(const QString &)> onStatus;
+    std::function<void(const std::optional<QString> &)> onQRLink;
+    std::function<void(bool)> onAuthorization;
+    std::function<void(const QList<BotConversation> &)> onBotsChanged;
+    std::function<void(const QList<BotMessage> &)> onMessagesChanged;
+    std::function<void(bool)> onTypingChanged;
+    std::function<void()> onPasswordRequested;
+    std::function<void()> onLoggedOut;
+    std::function<void()> onClosed;
+
+    void start();
+    void send(const QJsonObject &request);
+    void publishStatus(const QString &text);
+
+    // Sign-in.
+    void logOut();
+    void checkPassword(const QString &password);
+    void closeForTermination();
+    void setClosingForTermination(bool closing) { m_isClosingForTermination = closing; }
+
+    // Bot conversations.
+    void selectBotChat(const QString &chatID);
+
+    // Outgoing operations (main thread).
+    void sendMessage(const QString &text, const QString &to, const std::optional<QString> &replyTo = std::nullopt,
+                     Completion completion = {});
+    void sendPhoto(const QString &path, int width, int height, const QString &caption, const QString &to,
+                   const std::optional<QString> &replyTo = std::nullopt);
+    void sendDocument(const QString &path, const QString &caption, const QString &to,
+                      const std::optional<QString> &replyTo = std::nullopt);
+    void sendVoiceNote(const QString &path, int duration, const QString &caption, const QString &to,
+                       const std::optional<QString> &replyTo = std::nullopt);
+    void deleteMessage(const QString &messageID, const QString &in, bool revoke);
+    void pressInlineButton(const BotInlineButton &button, const QString &messageID, const QString &in);
+    void downloadFile(const QString &fileID);
+
+    // Routes one parsed answer or update. The receive loop is its caller; tests
+    // call it directly.
+    void handle(const QJsonObject &object);
+
+    QString baseDirectory() const { return m_baseDirectory; }
+    QString historyFilePath(const QString &chatID) const;
+    int clientID() const { return m_clientID; }
+    bool isReceiving() const { return m_shouldReceive; }
+    bool isClosingForTermination() const { return m_isClosingForTermination; }
+    std::optional<QString> currentChatID() const;
+    QList<BotMessage> publishedMessages() const;
+    int rawMessageCount() const;
+    QStringList rawMessageIDs() const;
+
+private:
+    explicit TelegramClient(const Options &options);
+
+    void receiveLoop();
+    bool ensureLibrary();
+    void post(std::function<void()> fn);
+    void handleOK(const QJsonObject &object);
+    void handleError(const QJsonObject &object);
+
+    // Sign-in.
+    void handleAuthorizationState(const QJsonObject &state);
+    void sendTDLibParameters();
+    void sendEncryptionKey();
+    void finishLogout();
+    void requestQR();
+
+    // Bot conversations.
+    void loadChatList(const QString &list);
+    void storeChat(const QJsonObject &chat);
+    void storeUser(const QJsonObject &user);
+    void publishBots();
+    void sendHistory(qint64 chat, bool onlyLocal);
+    void sendHistoryForCurrentChat();
+
+    // Timeline.
+    void publishMessages(const QJsonArray &messages);
+    void publishCurrentMessages();
+    void collapseSendPlaceholders();
+    void saveArchivedHistory();
+    void loadArchivedHistory(const QString &chatID);
+    QList<QJsonObject> sortedRawMessages() const;
+    void handleSendResult(const QJsonObject &update);
+    void handleMessageContent(const QJsonObject &update);
+    void handleMessageEdited(const QJsonObject &update);
+    void handleDeleteMessages(const QJsonObject &update);
+    bool isCurrentChat(const QJsonValue &chatID) const;
+
+    // Outgoing.
+    QJsonObject sendRequest(qint64 chat, const std::optional<QString> &replyTo, const QJsonObject &content) const;
+
+    Options m_options;
+    QString m_baseDirectory;
+    std::unique_ptr<QObject> m_guard; // dropped callbacks once the client is gone
+    std::shared_ptr<TdJsonLibrary> m_library;
+    SerialQueue m_receiveQueue{QStringLiteral("telegram.tdlib.receive")};
+
+    std::atomic<int> m_clientID{0};
+    std::atomic<bool> m_shouldReceive{false};
+    std::atomic<bool> m_hasRequestedQR{false};
+    std::atomic<bool> m_isClosingForTermination{false};
+
+    // The session lock: serialises the tables between the receive thread and
+    // main-thread operations.
+    mutable QRecursiveMutex m_session;
+    QHash<QString, QJsonObject> m_chats;
+    QHash<QString, QJsonObject> m_users;
+    QSet<QString> m_loadedChatLists;
+    QSet<QString> m_loadingChatLists;
+    std::optional<QString> m_currentChatID;
+    QList<BotMessage> m_publishedMessages;
+    QSet<QString> m_deletedMessageIDs;
+    QSet<QString> m_locallyDeletedMessageIDs;
+    QHash<QString, QJsonObject> m_rawMessages;
+    QSet<QString> m_requestedDownloads;
+
+    QMutex m_sendCompletionsLock;
+    QHash<QString, Completion> m_sendCompletions;
+};

@@ -1,0 +1,212 @@
+// Sign-in by QR code, the encrypted session and logout.
+#include "telegram/SessionKey.h"
+#include "telegram/TelegramClient.h"
+
+#include <QDir>
+#include <QLocale>
+#include <QSysInfo>
+#include <variant>
+
+namespace {
+const QString kType = QStringLiteral("@type");
+const QString kKeyFailure = QStringLiteral("Could not access the encrypted Telegram session key in Keychain.");
+} // namespace
+
+void TelegramClient::logOut()
+{
+    publishStatus(QStringLiteral("Signing out and revoking this Telegram session…"));
+    send(QJsonObject{{kType, QStringLiteral("logOut")}});
+}
+
+void TelegramClient::checkPassword(const QString &password)
+{
+    send(QJsonObject{{kType, QStringLiteral("checkAuthenticationPassword")}, {QStringLiteral("password"), password}});
+}
+
+void TelegramClient::closeForTermination()
+{
+    m_isClosingForTermination = true;
+    send(QJsonObject{{kType, QStringLiteral("close")}});
+}
+
+void TelegramClient::requestQR()
+{
+    if (m_hasRequestedQR.exchange(true))
+        return;
+    send(QJsonObject{{kType, QStringLiteral("requestQrCodeAuthentication")},
+                     {QStringLiteral("other_user_ids"), QJsonArray()}});
+}
+
+void TelegramClient::handleAuthorizationState(const QJsonObject &state)
+{
+    const QString type = state.value(kType).toString();
+    if (type == u"authorizationStateWaitTdlibParameters") {
+        sendTDLibParameters();
+    } else if (type == u"authorizationStateWaitEncryptionKey") {
+        sendEncryptionKey();
+    } else if (type == u"authorizationStateWaitPhoneNumber") {
+        publishStatus(QStringLiteral("Requesting a sign-in QR code…"));
+        requestQR();
+    } else if (type == u"authorizationStateWaitOtherDeviceConfirmation") {
+        const QJsonValue link = state.value(QStringLiteral("link"));
+        const std::optional<QString> text = link.isString() ? std::optional(link.toString()) : std::nullopt;
+        post([this, text] {
+            if (onQRLink)
+                onQRLink(text);
+        });
+        publishStatus(
+            QStringLiteral("Scan this QR code from Telegram on your phone: Settings → Devices → Link Desktop Device."));
+    } else if (type == u"authorizationStateWaitPassword") {
+        post([this] {
+            if (onQRLink)
+                onQRLink(std::nullopt);
+        });
+        publishStatus(QStringLiteral("Enter your Telegram two-step verification password."));
+        post([this] {
+            if (onPasswordRequested)
+                onPasswordRequested();
+        });
+    } else if (type == u"authorizationStateReady") {
+        post([this] {
+            if (onQRLink)
+                onQRLink(std::nullopt);
+            if (onAuthorization)
+                onAuthorization(true);
+        });
+        publishStatus(QStringLiteral("Loading your bot conversations…"));
+        loadChatList(QStringLiteral("main"));
+        loadChatList(QStringLiteral("archive"));
+    } else if (type == u"authorizationStateLoggingOut") {
+        post([this] {
+            if (onAuthorization)
+                onAuthorization(false);
+        });
+        publishStatus(QStringLiteral("Revoking the app session…"));
+    } else if (type == u"authorizationStateClosed") {
+        if (m_isClosingForTermination) {
+            m_shouldReceive = false;
+            post([this] {
+                if (onClosed)
+                    onClosed();
+            });
+        } else {
+            finishLogout();
+        }
+    } else if (type == u"authorizationStateWaitCode") {
+        post([this] {
+            if (onQRLink)
+                onQRLink(std::nullopt);
+        });
+        publishStatus(QStringLiteral(
+            "Telegram requested an authentication code. Restart login to request a new QR code."));
+    } else if (type == u"authorizationStateWaitRegistration") {
+        post([this] {
+            if (onQRLink)
+                onQRLink(std::nullopt);
+        });
+        publishStatus(QStringLiteral("This Telegram account needs registration in an official Telegram app first."));
+    }
+}
+
+void TelegramClient::sendTDLibParameters()
+{
+    const TelegramCredentials &credentials = m_options.credentials;
+    if (!credentials.isComplete()) {
+        publishStatus(QStringLiteral("This build is missing Tessaly API credentials."));
+        return;
+    }
+    QDir base(m_baseDirectory);
+    const QString database = base.filePath(QStringLiteral("database"));
+    const QString files = base.filePath(QStringLiteral("files"));
+    for (const QString &folder : {database, files}) {
+        if (!QDir().mkpath(folder)) {
+            publishStatus(QStringLiteral("Could not prepare Telegram's encrypted session storage: ") +
+                          QStringLiteral("The folder “%1” could not be created.").arg(folder));
+            return;
+        }
+    }
+    // TDLib 1.8.67 takes the database key with the parameters; an unencrypted
+    // database is never an option, so without a key nothing is sent.
+    if (!m_options.secrets) {
+        publishStatus(kKeyFailure);
+        return;
+    }
+    const auto key = SessionKey::getOrCreate(*m_options.secrets);
+    if (std::holds_alternative<SessionKey::Failure>(key)) {
+        publishStatus(kKeyFailure);
+        return;
+    }
+    QString language = QLocale().name().section(u'_', 0, 0);
+    if (language.isEmpty() || language == u"C")
+        language = QStringLiteral("en");
+    send(QJsonObject{
+        {kType, QStringLiteral("setTdlibParameters")},
+        {QStringLiteral("database_directory"), database},
+        {QStringLiteral("files_directory"), files},
+        {QStringLiteral("database_encryption_key"), QString::fromLatin1(std::get<QString>(key).toLatin1().toBase64())},
+        {QStringLiteral("use_file_database"), true},
+        {QStringLiteral("use_chat_info_database"), true},
+        {QStringLiteral("use_message_database"), true},
+        {QStringLiteral("use_secret_chats"), false},
+        {QStringLiteral("api_id"), *credentials.apiID},
+        {QStringLiteral("api_hash"), *credentials.apiHash},
+        {QStringLiteral("system_language_code"), language},
+        {QStringLiteral("device_model"), QStringLiteral("Tessaly")},
+        {QStringLiteral("system_version"), QSysInfo::prettyProductName()},
+        {QStringLiteral("application_version"), QStringLiteral("1.0")},
+    });
+}
+
+void TelegramClient::sendEncryptionKey()
+{
+    if (!m_options.secrets) {
+        publishStatus(kKeyFailure);
+        return;
+    }
+    const auto key = SessionKey::getOrCreate(*m_options.secrets);
+    if (std::holds_alternative<SessionKey::Failure>(key)) {
+        publishStatus(kKeyFailure);
+        return;
+    }
+    send(QJsonObject{{kType, QStringLiteral("setDatabaseEncryptionKey")},
+                     {QStringLiteral("new_encryption_key"),
+                      QString::fromLatin1(std::get<QString>(key).toLatin1().toBase64())}});
+}
+
+void TelegramClient::finishLogout()
+{
+    m_chats.clear();
+    m_users.clear();
+    m_loadedChatLists.clear();
+    m_loadingChatLists.clear();
+    m_publishedMessages.clear();
+    m_deletedMessageIDs.clear();
+    m_locallyDeletedMessageIDs.clear();
+    m_rawMessages.clear();
+    m_requestedDownloads.clear();
+    m_currentChatID.reset();
+
+    QDir base(m_baseDirectory);
+    for (const char *folder : {"database", "files", "history"})
+        QDir(base.filePath(QString::fromLatin1(folder))).removeRecursively();
+
+    if (m_options.secrets) {
+        const SecretResult removed = SessionKey::remove(*m_options.secrets);
+        if (!removed.ok())
+            publishStatus(QStringLiteral("Telegram signed out, but the local Keychain item could not be removed: ") +
+                          removed.description());
+    }
+
+    m_clientID = m_library->createClientId();
+    m_hasRequestedQR = false;
+    send(QJsonObject{{kType, QStringLiteral("getAuthorizationState")}});
+
+    post([this] {
+        if (onQRLink)
+            onQRLink(std::nullopt);
+        if (onAuthorization)
+            onAuthorization(false);
+        if (onLoggedOut)
+            onLoggedOut();
+    });
+}

@@ -1,0 +1,266 @@
+// The selected chat's timeline: the newest 50 raw messages, the per-chat
+// archive, placeholder collapsing and deletion hiding.
+#include "core/JsonIds.h"
+#include "telegram/TelegramClient.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QJsonDocument>
+#include <QSaveFile>
+#include <algorithm>
+
+namespace {
+const QString kType = QStringLiteral("@type");
+constexpr int kRetention = 50;
+
+double dateOf(const QJsonObject &message)
+{
+    const QJsonValue date = message.value(QStringLiteral("date"));
+    return date.isDouble() ? date.toDouble() : 0.0;
+}
+
+QString sendSignature(const QJsonObject &message)
+{
+    const QJsonObject content = message.value(QStringLiteral("content")).toObject();
+    QString text = content.value(QStringLiteral("text")).toObject().value(QStringLiteral("text")).toString();
+    if (text.isEmpty())
+        text = content.value(QStringLiteral("caption")).toObject().value(QStringLiteral("text")).toString();
+    return (message.value(QStringLiteral("is_outgoing")).toBool() ? QStringLiteral("true") : QStringLiteral("false")) +
+           u'|' + content.value(kType).toString() + u'|' + text;
+}
+
+// Until the full converter is wired in: plain text, caption or nothing.
+std::optional<BotMessage> convertMessage(const QJsonObject &raw, QStringList *)
+{
+    const auto id = JsonIds::idString(raw.value(QStringLiteral("id")));
+    if (!id)
+        return std::nullopt;
+    BotMessage message;
+    message.id = *id;
+    const QJsonObject content = raw.value(QStringLiteral("content")).toObject();
+    message.text = content.value(QStringLiteral("text")).toObject().value(QStringLiteral("text")).toString();
+    if (message.text.isEmpty())
+        message.text = content.value(QStringLiteral("caption")).toObject().value(QStringLiteral("text")).toString();
+    if (!message.text.isEmpty())
+        message.segments.append(BotMessageSegment::makeText(message.text));
+    message.isOutgoing = raw.value(QStringLiteral("is_outgoing")).toBool();
+    message.date = qint64(dateOf(raw));
+    return message;
+}
+} // namespace
+
+QString TelegramClient::historyFilePath(const QString &chatID) const
+{
+    return QDir(m_baseDirectory).filePath(QStringLiteral("history/") + chatID + QStringLiteral(".json"));
+}
+
+QList<QJsonObject> TelegramClient::sortedRawMessages() const
+{
+    QList<QJsonObject> messages = m_rawMessages.values();
+    std::stable_sort(messages.begin(), messages.end(),
+                     [](const QJsonObject &a, const QJsonObject &b) { return dateOf(a) < dateOf(b); });
+    return messages;
+}
+
+void TelegramClient::publishMessages(const QJsonArray &messages)
+{
+    QMutexLocker lock(&m_session);
+    const std::optional<qint64> chat = m_currentChatID ? JsonIds::tdlibID(*m_currentChatID) : std::nullopt;
+
+    // A history answer for the previously selected chat can arrive after a
+    // switch: only this chat's messages (or ones that do not say) are kept.
+    QJsonArray accepted;
+    for (const QJsonValue &value : messages) {
+        const QJsonObject message = value.toObject();
+        const QJsonValue messageChat = message.value(QStringLiteral("chat_id"));
+        if (!messageChat.isUndefined() && !messageChat.isNull() && !isCurrentChat(messageChat))
+            continue;
+        accepted.append(value);
+    }
+
+    if (chat) {
+        QJsonArray ids;
+        for (const QJsonValue &value : accepted) {
+            const QJsonValue id = value.toObject().value(QStringLiteral("id"));
+            if (!id.isUndefined())
+                ids.append(id);
+        }
+        if (!ids.isEmpty())
+            send(QJsonObject{{kType, QStringLiteral("viewMessages")},
+                             {QStringLiteral("chat_id"), *chat},
+                             {QStringLiteral("message_ids"), ids},
+                             {QStringLiteral("source"), QJsonValue::Null},
+                             {QStringLiteral("force_read"), true}});
+    }
+
+    for (const QJsonValue &value : accepted) {
+        const QJsonObject message = value.toObject();
+        if (const auto id = JsonIds::idString(message.value(QStringLiteral("id"))))
+            m_rawMessages.insert(*id, message);
+    }
+    collapseSendPlaceholders();
+
+    if (m_rawMessages.size() > kRetention) {
+        const QList<QJsonObject> sorted = sortedRawMessages();
+        for (qsizetype i = 0; i < sorted.size() - kRetention; ++i)
+            m_rawMessages.remove(JsonIds::idString(sorted[i].value(QStringLiteral("id"))).value_or(QString()));
+    }
+    saveArchivedHistory();
+    publishCurrentMessages();
+}
+
+void TelegramClient::publishCurrentMessages()
+{
+    QMutexLocker lock(&m_session);
+    QList<BotMessage> published;
+    QStringList downloads;
+    for (const QJsonObject &raw : sortedRawMessages()) {
+        std::optional<BotMessage> message = convertMessage(raw, &downloads);
+        if (!message || m_deletedMessageIDs.contains(message->id))
+            continue;
+        published.append(std::move(*message));
+    }
+    for (const QString &fileID : std::as_const(downloads)) {
+        // Each file is asked for once per session; updateFile reports its progress.
+        if (!m_requestedDownloads.contains(fileID)) {
+            m_requestedDownloads.insert(fileID);
+            downloadFile(fileID);
+        }
+    }
+    m_publishedMessages = published;
+    post([this, published] {
+        if (onMessagesChanged)
+            onMessagesChanged(published);
+    });
+}
+
+void TelegramClient::collapseSendPlaceholders()
+{
+    QHash<QString, QList<double>> confirmed;
+    for (const QJsonObject &message : std::as_const(m_rawMessages)) {
+        if (!message.contains(QStringLiteral("sending_state")))
+            confirmed[sendSignature(message)].append(dateOf(message));
+    }
+    const double now = double(QDateTime::currentSecsSinceEpoch());
+    for (auto it = m_rawMessages.begin(); it != m_rawMessages.end();) {
+        const QJsonObject &message = it.value();
+        bool drop = false;
+        if (message.contains(QStringLiteral("sending_state"))) {
+            const double date = dateOf(message);
+            const QList<double> dates = confirmed.value(sendSignature(message));
+            drop = std::any_of(dates.begin(), dates.end(), [date](double d) { return std::abs(d - date) <= 5.0; }) ||
+                   date < now - 600.0;
+        }
+        it = drop ? m_rawMessages.erase(it) : std::next(it);
+    }
+}
+
+void TelegramClient::saveArchivedHistory()
+{
+    if (!m_currentChatID)
+        return;
+    QJsonArray array;
+    for (const QJsonObject &message : sortedRawMessages())
+        array.append(message);
+    const QString path = historyFilePath(*m_currentChatID);
+    if (!QDir().mkpath(QFileInfo(path).absolutePath()))
+        return;
+    // Written whole and atomically: a crash never leaves half an archive.
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return;
+    file.write(QJsonDocument(array).toJson(QJsonDocument::Compact));
+    file.commit();
+}
+
+void TelegramClient::loadArchivedHistory(const QString &chatID)
+{
+    QFile file(historyFilePath(chatID));
+    if (!file.open(QIODevice::ReadOnly))
+        return;
+    const QJsonDocument doc = QJsonDocument::fromJson(file.readAll());
+    if (!doc.isArray())
+        return;
+    const QJsonArray entries = doc.array();
+    if (!std::all_of(entries.begin(), entries.end(), [](const QJsonValue &v) { return v.isObject(); }))
+        return;
+    QMutexLocker lock(&m_session);
+    for (const QJsonValue &value : entries) {
+        const QJsonObject message = value.toObject();
+        const auto id = JsonIds::idString(message.value(QStringLiteral("id")));
+        if (id && !m_deletedMessageIDs.contains(*id))
+            m_rawMessages.insert(*id, message);
+    }
+    if (m_rawMessages.isEmpty())
+        return;
+    QJsonArray all;
+    for (const QJsonObject &message : std::as_const(m_rawMessages))
+        all.append(message);
+    publishMessages(all);
+}
+
+void TelegramClient::handleSendResult(const QJsonObject &update)
+{
+    const QJsonObject message = update.value(QStringLiteral("message")).toObject();
+    QJsonValue chat = message.value(QStringLiteral("chat_id"));
+    if (chat.isUndefined())
+        chat = update.value(QStringLiteral("chat_id"));
+    const auto chatID = JsonIds::idString(chat);
+    // Two absent values count as the same chat.
+    if (chatID != m_currentChatID)
+        return;
+    if (const auto old = JsonIds::idString(update.value(QStringLiteral("old_message_id"))))
+        m_rawMessages.remove(*old);
+    if (const auto id = JsonIds::idString(message.value(QStringLiteral("id"))))
+        m_rawMessages.insert(*id, message);
+    saveArchivedHistory();
+    publishCurrentMessages();
+}
+
+void TelegramClient::handleMessageContent(const QJsonObject &update)
+{
+    if (!isCurrentChat(update.value(QStringLiteral("chat_id"))))
+        return;
+    const auto id = JsonIds::idString(update.value(QStringLiteral("message_id")));
+    if (!id || !m_rawMessages.contains(*id))
+        return;
+    const QJsonValue content = update.value(QStringLiteral("new_content"));
+    if (!content.isObject())
+        return;
+    m_rawMessages[*id].insert(QStringLiteral("content"), content);
+    publishCurrentMessages();
+}
+
+void TelegramClient::handleMessageEdited(const QJsonObject &update)
+{
+    if (!isCurrentChat(update.value(QStringLiteral("chat_id"))))
+        return;
+    const auto id = JsonIds::idString(update.value(QStringLiteral("message_id")));
+    if (!id || !m_rawMessages.contains(*id))
+        return;
+    const QJsonValue markup = update.value(QStringLiteral("reply_markup"));
+    if (markup.isObject())
+        m_rawMessages[*id].insert(QStringLiteral("reply_markup"), markup);
+    publishCurrentMessages();
+}
+
+void TelegramClient::handleDeleteMessages(const QJsonObject &update)
+{
+    if (!isCurrentChat(update.value(QStringLiteral("chat_id"))))
+        return;
+    QStringList removed;
+    for (const QJsonValue &value : update.value(QStringLiteral("message_ids")).toArray()) {
+        const auto id = JsonIds::idString(value);
+        if (id && m_locallyDeletedMessageIDs.contains(*id))
+            removed.append(*id);
+    }
+    if (removed.isEmpty())
+        return;
+    for (const QString &id : std::as_const(removed)) {
+        m_deletedMessageIDs.insert(id);
+        m_rawMessages.remove(id);
+    }
+    saveArchivedHistory();
+    publishCurrentMessages();
+}
