@@ -1,0 +1,315 @@
+#include "core/ProcessRunner.h"
+
+#include "core/MainThread.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QStandardPaths>
+#include <QThread>
+#include <QUuid>
+
+const QString ProcessRunner::fixedSearchPath =
+    QStringLiteral("/opt/homebrew/bin:/usr/local/bin:/usr/bin:/bin:/usr/sbin:/sbin");
+
+namespace {
+
+QString captureFilePath(const QString &prefix, const char *suffix)
+{
+    return QDir::temp().filePath(prefix + u'-' + QUuid::createUuid().toString(QUuid::WithoutBraces) +
+                                 QLatin1String(suffix));
+}
+
+// A fresh, empty file only the user can read; false when it cannot be made.
+bool createPrivateFile(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly))
+        return false;
+    file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    file.close();
+    return true;
+}
+
+bool createCaptureFiles(const QString &prefix, QString &outPath, QString &errPath)
+{
+    outPath = captureFilePath(prefix, ".out");
+    errPath = captureFilePath(prefix, ".err");
+    if (createPrivateFile(outPath) && createPrivateFile(errPath))
+        return true;
+    QFile::remove(outPath);
+    QFile::remove(errPath);
+    outPath.clear();
+    errPath.clear();
+    return false;
+}
+
+QByteArray readWhole(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    return file.readAll();
+}
+
+void configure(QProcess &process, const ProcessRunner::Request &request, const QString &outPath,
+               const QString &errPath)
+{
+    process.setProgram(ProcessRunner::resolvedProgram(request.program));
+    process.setArguments(request.arguments);
+    process.setProcessEnvironment(ProcessRunner::environmentFor(request));
+    if (!request.workingDirectory.isEmpty())
+        process.setWorkingDirectory(request.workingDirectory);
+    process.setStandardInputFile(QProcess::nullDevice());
+    switch (request.capture) {
+    case ProcessRunner::Capture::TempFiles:
+        process.setStandardOutputFile(outPath);
+        process.setStandardErrorFile(errPath);
+        break;
+    case ProcessRunner::Capture::Discard:
+        process.setStandardOutputFile(QProcess::nullDevice());
+        process.setStandardErrorFile(QProcess::nullDevice());
+        break;
+    case ProcessRunner::Capture::Pipes:
+        process.setProcessChannelMode(QProcess::SeparateChannels);
+        break;
+    }
+}
+
+} // namespace
+
+ProcessRunner::ProcessRunner(Request request) : m_request(std::move(request))
+{
+    // Timers and the child's notifications need the main thread's event loop.
+    if (QCoreApplication *app = QCoreApplication::instance(); app && thread() != app->thread())
+        moveToThread(app->thread());
+    m_limitTimer.setSingleShot(true);
+    m_killTimer.setSingleShot(true);
+    connect(&m_limitTimer, &QTimer::timeout, this, &ProcessRunner::onTimeLimit);
+    connect(&m_killTimer, &QTimer::timeout, this, [this] {
+        if (m_process && m_process->state() != QProcess::NotRunning)
+            m_process->kill();
+    });
+}
+
+ProcessRunner::~ProcessRunner()
+{
+    if (m_process && m_process->state() != QProcess::NotRunning) {
+        m_process->disconnect(this);
+        m_process->kill();
+        m_process->waitForFinished(2000);
+    }
+    removeFiles();
+}
+
+QPointer<ProcessRunner> ProcessRunner::run(Request request, Completion completion)
+{
+    auto *runner = new ProcessRunner(std::move(request));
+    QPointer<ProcessRunner> guard(runner);
+    runner->start(std::move(completion));
+    return guard;
+}
+
+QString ProcessRunner::resolvedProgram(const QString &program)
+{
+    if (program.contains(u'/'))
+        return program;
+    const QString found = QStandardPaths::findExecutable(program, fixedSearchPath.split(u':'));
+    return found.isEmpty() ? program : found;
+}
+
+QProcessEnvironment ProcessRunner::environmentFor(const Request &request)
+{
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("PATH"), fixedSearchPath);
+    for (const auto &[name, value] : request.environment) {
+        if (value.isEmpty())
+            env.remove(name);
+        else
+            env.insert(name, value);
+    }
+    return env;
+}
+
+bool ProcessRunner::prepare()
+{
+    if (m_prepared)
+        return true;
+    if (m_request.capture == Capture::TempFiles &&
+        !createCaptureFiles(m_request.tempFilePrefix, m_outPath, m_errPath))
+        return false;
+    m_prepared = true;
+    return true;
+}
+
+void ProcessRunner::start(Completion completion)
+{
+    m_completion = std::move(completion);
+    if (QThread::currentThread() == thread())
+        launch();
+    else
+        QMetaObject::invokeMethod(this, &ProcessRunner::launch, Qt::QueuedConnection);
+}
+
+void ProcessRunner::launch()
+{
+    if (m_process || m_finished)
+        return;
+    m_clock.start();
+    if (!prepare()) {
+        Result result;
+        result.failure = Failure::TempFiles;
+        result.errorText = QStringLiteral("Could not create temporary files in %1.").arg(QDir::tempPath());
+        finish(result);
+        return;
+    }
+    m_process = new QProcess(this);
+    configure(*m_process, m_request, m_outPath, m_errPath);
+    connect(m_process, &QProcess::finished, this, &ProcessRunner::onFinished);
+    connect(m_process, &QProcess::errorOccurred, this, &ProcessRunner::onErrorOccurred);
+    m_process->start();
+    if (m_finished)
+        return;
+    if (m_request.timeLimit.count() > 0) {
+        m_limitTimer.start(m_request.timeLimit);
+    }
+}
+
+void ProcessRunner::cancel()
+{
+    if (QThread::currentThread() != thread()) {
+        QMetaObject::invokeMethod(this, &ProcessRunner::cancel, Qt::QueuedConnection);
+        return;
+    }
+    if (!isRunning())
+        return;
+    m_cancelled = true;
+    terminateChild();
+}
+
+bool ProcessRunner::isRunning() const
+{
+    return m_process && !m_finished && m_process->state() != QProcess::NotRunning;
+}
+
+void ProcessRunner::onTimeLimit()
+{
+    if (!isRunning())
+        return;
+    m_timedOut = true;
+    if (m_request.onTimeLimit)
+        m_request.onTimeLimit();
+    terminateChild();
+}
+
+void ProcessRunner::terminateChild()
+{
+    m_process->terminate();
+    if (!m_killTimer.isActive())
+        m_killTimer.start(m_request.killGrace);
+}
+
+void ProcessRunner::onFinished(int exitCode, QProcess::ExitStatus exitStatus)
+{
+    Result result;
+    // For a child ended by a signal QProcess reports the signal's number.
+    result.status = exitCode;
+    result.signalled = exitStatus == QProcess::CrashExit;
+    collectOutput(result);
+    finish(result);
+}
+
+void ProcessRunner::onErrorOccurred(QProcess::ProcessError error)
+{
+    // Every other error is followed by finished().
+    if (error != QProcess::FailedToStart)
+        return;
+    Result result;
+    result.failure = Failure::Launch;
+    result.errorText = m_process->errorString();
+    finish(result);
+}
+
+void ProcessRunner::collectOutput(Result &result)
+{
+    if (m_request.capture == Capture::TempFiles) {
+        result.standardOutput = readWhole(m_outPath);
+        result.standardError = readWhole(m_errPath);
+    } else if (m_request.capture == Capture::Pipes && m_process) {
+        result.standardOutput = m_process->readAllStandardOutput();
+        result.standardError = m_process->readAllStandardError();
+    }
+}
+
+void ProcessRunner::finish(Result result)
+{
+    if (m_finished)
+        return;
+    m_finished = true;
+    m_limitTimer.stop();
+    m_killTimer.stop();
+    removeFiles();
+    result.timedOut = m_timedOut;
+    result.cancelled = m_cancelled && !m_timedOut;
+    result.elapsedSeconds = m_clock.isValid() ? m_clock.elapsed() / 1000.0 : 0;
+    if (Completion completion = std::move(m_completion))
+        MainThread::post([completion = std::move(completion), result] { completion(result); });
+    deleteLater();
+}
+
+void ProcessRunner::removeFiles()
+{
+    if (!m_outPath.isEmpty())
+        QFile::remove(m_outPath);
+    if (!m_errPath.isEmpty())
+        QFile::remove(m_errPath);
+}
+
+ProcessRunner::Result ProcessRunner::runBlocking(const Request &request)
+{
+    Result result;
+    QElapsedTimer clock;
+    clock.start();
+    QString outPath;
+    QString errPath;
+    if (request.capture == Capture::TempFiles &&
+        !createCaptureFiles(request.tempFilePrefix, outPath, errPath)) {
+        result.failure = Failure::TempFiles;
+        result.errorText = QStringLiteral("Could not create temporary files in %1.").arg(QDir::tempPath());
+        return result;
+    }
+    QProcess process;
+    configure(process, request, outPath, errPath);
+    process.start();
+    if (!process.waitForStarted(-1)) {
+        result.failure = Failure::Launch;
+        result.errorText = process.errorString();
+        QFile::remove(outPath);
+        QFile::remove(errPath);
+        return result;
+    }
+    const int limit = request.timeLimit.count() > 0 ? int(request.timeLimit.count()) : -1;
+    if (!process.waitForFinished(limit) && process.state() != QProcess::NotRunning) {
+        result.timedOut = true;
+        if (request.onTimeLimit)
+            request.onTimeLimit();
+        process.terminate();
+        if (!process.waitForFinished(int(request.killGrace.count()))) {
+            process.kill();
+            process.waitForFinished(-1);
+        }
+    }
+    result.status = process.exitCode();
+    result.signalled = process.exitStatus() == QProcess::CrashExit;
+    if (request.capture == Capture::TempFiles) {
+        result.standardOutput = readWhole(outPath);
+        result.standardError = readWhole(errPath);
+        QFile::remove(outPath);
+        QFile::remove(errPath);
+    } else if (request.capture == Capture::Pipes) {
+        result.standardOutput = process.readAllStandardOutput();
+        result.standardError = process.readAllStandardError();
+    }
+    result.elapsedSeconds = clock.elapsed() / 1000.0;
+    return result;
+}
