@@ -1,0 +1,42 @@
+#include "chat/TranscriptLayout.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace TranscriptLayout {
+
+Insets insets(qreal windowWidth)
+{
+    qreal t = (windowWidth - 300) / 65;
+    // A width that is not a number (a window not laid out yet) counts as narrow.
+    if (std::isnan(t))
+        t = 0;
+    t = std::clamp(t, qreal(0), qreal(1));
+    return Insets{6 + 6 * t, 4 + 8 * t};
+}
+
+qreal contentHeight(const QList<RowHeight> &rows)
+{
+    qreal height = rowSpacing * std::max<qsizetype>(rows.size() - 1, 0);
+    for (const RowHeight &row : rows)
+        height += std::max(row.fitting, row.current);
+    return height + bottomPadding;
+}
+
+qreal documentHeight(qreal contentHeight, qreal clipHeight)
+{
+    return std::max(contentHeight, clipHeight);
+}
+
+bool isAtBottom(qreal currentDocumentHeight, qreal clipHeight, qreal visibleBottom)
+{
+    return currentDocumentHeight <= clipHeight + bottomTolerance ||
+           visibleBottom >= currentDocumentHeight - bottomTolerance;
+}
+
+qreal bottomScrollOffset(qreal documentHeight, qreal clipHeight)
+{
+    return std::max(documentHeight - clipHeight, qreal(0));
+}
+
+} // namespace TranscriptLayout

@@ -1,0 +1,78 @@
+#include "chat/UnreadCounter.h"
+
+#include <QSet>
+#include <algorithm>
+
+void UnreadCounter::updateLatest(int count, bool windowIsKey)
+{
+    m_latestUnreadCount = std::max(count, 0);
+    if (!windowIsKey)
+        m_pendingUnreadCount = std::max(m_pendingUnreadCount, m_latestUnreadCount);
+}
+
+int UnreadCounter::messagesChanged(const QList<BotMessage> &previous, const QList<BotMessage> &current,
+                                   bool historyLoaded, bool windowIsKey,
+                                   const std::optional<QString> &selectedChatID)
+{
+    if (!historyLoaded || windowIsKey || !selectedChatID || m_pendingUnreadBotID != selectedChatID)
+        return 0;
+    const int added = newIncomingCount(previous, current);
+    // Saturate rather than wrap on an absurd number of lists.
+    m_pendingUnreadCount = int(std::min<qint64>(qint64(m_pendingUnreadCount) + added, 1'000'000'000));
+    return added;
+}
+
+void UnreadCounter::windowBecameKey()
+{
+    m_pendingUnreadCount = 0;
+}
+
+void UnreadCounter::windowResignedKey(const std::optional<QString> &selectedChatID)
+{
+    m_pendingUnreadBotID = selectedChatID;
+    m_pendingUnreadCount = std::max(m_pendingUnreadCount, m_latestUnreadCount);
+}
+
+void UnreadCounter::reset()
+{
+    m_latestUnreadCount = 0;
+    m_pendingUnreadCount = 0;
+    m_pendingUnreadBotID.reset();
+}
+
+int UnreadCounter::shownCount(bool windowIsKey, const std::optional<QString> &selectedChatID) const
+{
+    if (windowIsKey)
+        return 0;
+    // Nothing selected and no bot recorded compare equal here, as they should.
+    const int pending = m_pendingUnreadBotID == selectedChatID ? m_pendingUnreadCount : 0;
+    return std::max(pending, m_latestUnreadCount);
+}
+
+int UnreadCounter::newIncomingCount(const QList<BotMessage> &previous, const QList<BotMessage> &current)
+{
+    QSet<QString> known;
+    for (const BotMessage &message : previous)
+        known.insert(message.id);
+    int count = 0;
+    for (const BotMessage &message : current) {
+        if (!message.isOutgoing && !known.contains(message.id))
+            ++count;
+    }
+    return count;
+}
+
+QString UnreadCounter::badgeText(int count)
+{
+    if (count <= 0)
+        return QString();
+    return count >= 100 ? QStringLiteral("99+") : QString::number(count);
+}
+
+QString UnreadCounter::statusToolTip(int count)
+{
+    if (count <= 0)
+        return QStringLiteral("Tessaly View");
+    return QStringLiteral(u"Tessaly View \u00B7 ") + QString::number(count) +
+           QStringLiteral(" unread messages");
+}
