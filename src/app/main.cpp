@@ -1,0 +1,130 @@
+// Tessaly: one Telegram bot conversation always at hand.
+//   tessaly                 signs in to Telegram with the credentials of Info.json
+//   tessaly --demo          runs against the built-in simulator with throw-away storage
+//   --screenshot FILE.png   renders the main window to FILE.png and exits
+//   --screenshot-delay MS   waits MS milliseconds first (default 1500)
+#include "app/AppDelegate.h"
+#include "app/AppEnvironmentSetup.h"
+#include "ui/TelegramWindow.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QSocketNotifier>
+#include <QTimer>
+#include <csignal>
+#include <cstdio>
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace {
+
+int signalPipe[2] = {-1, -1};
+
+void onSignal(int)
+{
+    const char byte = 1;
+    [[maybe_unused]] const auto written = ::write(signalPipe[1], &byte, 1);
+}
+
+struct Arguments
+{
+    bool demo = false;
+    QString screenshot;
+    int screenshotDelay = 1500;
+    bool reportFirstPaint = false;
+};
+
+Arguments parseArguments(int argc, char **argv)
+{
+    Arguments arguments;
+    for (int i = 1; i < argc; ++i) {
+        const QByteArray arg(argv[i]);
+        if (arg == "--demo")
+            arguments.demo = true;
+        else if (arg == "--screenshot" && i + 1 < argc)
+            arguments.screenshot = QString::fromLocal8Bit(argv[++i]);
+        else if (arg == "--screenshot-delay" && i + 1 < argc)
+            arguments.screenshotDelay = QByteArray(argv[++i]).toInt();
+        else if (arg == "--report-first-paint")
+            arguments.reportFirstPaint = true;
+    }
+    return arguments;
+}
+
+// Prints the time from process start to the window's first paint (benchmarks read it).
+class FirstPaintReporter : public QObject
+{
+public:
+    explicit FirstPaintReporter(const QElapsedTimer &clock) : m_clock(clock) {}
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::Paint) {
+            std::fprintf(stdout, "first-paint-ms: %.1f\n", double(m_clock.nsecsElapsed()) / 1e6);
+            std::fflush(stdout);
+            watched->removeEventFilter(this);
+        }
+        return false;
+    }
+
+private:
+    QElapsedTimer m_clock;
+};
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QElapsedTimer clock;
+    clock.start();
+    const Arguments arguments = parseArguments(argc, argv);
+    if (!arguments.screenshot.isEmpty() && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Tessaly"));
+    QApplication::setApplicationDisplayName(QStringLiteral("Tessaly"));
+    // Closing the window never ends the application; quitting is explicit.
+    QApplication::setQuitOnLastWindowClosed(false);
+
+    std::unique_ptr<AppEnvironmentSetup> setup;
+    if (arguments.demo) {
+        QString error;
+        setup = AppEnvironmentSetup::demo(&error);
+        if (!setup) {
+            std::fprintf(stderr, "tessaly: %s\n", qPrintable(error));
+            return 1;
+        }
+        AppEnvironmentSetup::configureSimulator(R"({"scan_delay_ms": 2500})");
+    } else {
+        setup = AppEnvironmentSetup::product();
+    }
+
+    AppDelegate delegate(setup->environment());
+    QObject::connect(&delegate, &AppDelegate::terminationConfirmed, &app, &QCoreApplication::quit);
+
+    if (::socketpair(AF_UNIX, SOCK_STREAM, 0, signalPipe) == 0) {
+        auto *notifier = new QSocketNotifier(signalPipe[0], QSocketNotifier::Read, &app);
+        QObject::connect(notifier, &QSocketNotifier::activated, &delegate, [&delegate] {
+            char byte;
+            [[maybe_unused]] const auto got = ::read(signalPipe[0], &byte, 1);
+            delegate.requestTermination();
+        });
+        std::signal(SIGINT, onSignal);
+        std::signal(SIGTERM, onSignal);
+    }
+
+    FirstPaintReporter reporter(clock);
+    delegate.applicationDidFinishLaunching();
+    if (arguments.reportFirstPaint && delegate.window())
+        delegate.window()->installEventFilter(&reporter);
+
+    if (!arguments.screenshot.isEmpty()) {
+        QTimer::singleShot(arguments.screenshotDelay, &delegate, [&delegate, &arguments] {
+            const bool saved = delegate.window() && delegate.window()->grab().save(arguments.screenshot);
+            if (!saved)
+                std::fprintf(stderr, "tessaly: could not write %s\n", qPrintable(arguments.screenshot));
+            delegate.requestTermination();
+        });
+    }
+    return app.exec();
+}

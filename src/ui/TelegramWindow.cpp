@@ -1,0 +1,61 @@
+#include "ui/TelegramWindow.h"
+
+#include <QCloseEvent>
+#include <QShortcut>
+#include <QVBoxLayout>
+
+TelegramWindow::TelegramWindow(QWidget *parent) : QWidget(parent, Qt::Window | Qt::WindowStaysOnTopHint)
+{
+    setWindowTitle(QStringLiteral("Tessaly"));
+    setMinimumSize(300, 360);
+    setGeometry(120, 120, 365, 420);
+    m_root = new QVBoxLayout(this);
+    m_root->setContentsMargins(0, 0, 0, 0);
+    m_root->setSpacing(0);
+    auto *quit = new QShortcut(QKeySequence::Quit, this);
+    connect(quit, &QShortcut::activated, this, &TelegramWindow::quitRequested);
+}
+
+void TelegramWindow::setFace(QWidget *face)
+{
+    if (m_face == face)
+        return;
+    if (m_face) {
+        m_root->removeWidget(m_face);
+        m_face->hide();
+        m_face->setParent(nullptr);
+    }
+    m_face = face;
+    if (face) {
+        face->setParent(this);
+        m_root->addWidget(face);
+        face->show();
+    }
+}
+
+void TelegramWindow::setSubtitle(const QString &subtitle)
+{
+    m_subtitle = subtitle;
+    updateTitle();
+}
+
+void TelegramWindow::updateTitle()
+{
+    setWindowTitle(m_subtitle.isEmpty() ? QStringLiteral("Tessaly") : QStringLiteral("Tessaly — ") + m_subtitle);
+}
+
+bool TelegramWindow::event(QEvent *event)
+{
+    if (event->type() == QEvent::WindowActivate)
+        emit keyChanged(true);
+    else if (event->type() == QEvent::WindowDeactivate)
+        emit keyChanged(false);
+    return QWidget::event(event);
+}
+
+void TelegramWindow::closeEvent(QCloseEvent *event)
+{
+    // Closing hides the window; it never ends the application.
+    emit closedByUser();
+    event->accept();
+}

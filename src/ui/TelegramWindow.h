@@ -1,0 +1,36 @@
+#pragma once
+
+#include <QWidget>
+
+class QVBoxLayout;
+
+// The one chat window: a small, always-on-top window whose root view holds
+// exactly one face (sign-in or bot) pinned to all four edges.
+class TelegramWindow : public QWidget
+{
+    Q_OBJECT
+public:
+    explicit TelegramWindow(QWidget *parent = nullptr);
+
+    // Detaches the current face (kept alive by its owner) and attaches this one.
+    void setFace(QWidget *face);
+    QWidget *face() const { return m_face; }
+    void setSubtitle(const QString &subtitle);
+    QString subtitle() const { return m_subtitle; }
+    bool isKey() const { return isActiveWindow(); }
+
+signals:
+    void keyChanged(bool isKey);
+    void closedByUser();
+    void quitRequested();
+
+protected:
+    bool event(QEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    void updateTitle();
+    QVBoxLayout *m_root;
+    QWidget *m_face = nullptr;
+    QString m_subtitle;
+};
