@@ -253,14 +253,14 @@ private slots:
 
     void planFiltersAndSkipsEphemeralAndRepeatedIDs()
     {
-        BotMessage ephemeral = message("7", "local copy");
+        BotMessage ephemeral = message("7", "alpha local copy");
         ephemeral.isEphemeral = true;
         const QList<BotMessage> next{message("1", "alpha"), ephemeral, message("8", "alpha one"),
                                      message("8", "alpha two")};
         const TranscriptPlan plan = TranscriptPlan::plan(next, "alpha", {}, {"8"}, false);
-        QCOMPARE(ids(plan.visible), QStringList({"1", "8"}));
-        QCOMPARE(plan.visible[1].text, QString("alpha one"));
-        QCOMPARE(plan.rebuiltIDs, (QSet<QString>{"1", "8"}));
+        QCOMPARE(ids(plan.visible), QStringList({"1", "7", "8"}));
+        QCOMPARE(plan.visible[2].text, QString("alpha one"));
+        QCOMPARE(plan.rebuiltIDs, (QSet<QString>{"1", "7", "8"}));
         QCOMPARE(plan.removedRowIDs, QStringList{});
         QCOMPARE(ids(plan.fresh), QStringList({"1", "8"}));
     }
