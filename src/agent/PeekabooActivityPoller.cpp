@@ -1,0 +1,65 @@
+#include "agent/PeekabooActivityPoller.h"
+
+#include "agent/PeekabooLog.h"
+#include "agent/PeekabooOutput.h"
+
+#include <QFile>
+#include <QStringDecoder>
+#include <QTimer>
+
+PeekabooActivityPoller::PeekabooActivityPoller(PeekabooLog &log)
+    : m_log(log), m_queue(QStringLiteral("com.hollowmere.quayline.peekaboo-activity"))
+{
+}
+
+PeekabooActivityPoller::~PeekabooActivityPoller()
+{
+    stop();
+    m_queue.drain();
+}
+
+void PeekabooActivityPoller::start(const QString &errorFilePath, std::function<void(const QString &)> onStep,
+                                   std::chrono::milliseconds interval)
+{
+    m_queue.async([this, errorFilePath, onStep = std::move(onStep), interval] {
+        stopTimer();
+        m_path = errorFilePath;
+        m_lastStep.clear();
+        m_onStep = onStep;
+        m_timer = new QTimer(m_queue.context());
+        m_timer->setTimerType(Qt::PreciseTimer);
+        m_timer->setInterval(interval);
+        QObject::connect(m_timer, &QTimer::timeout, m_queue.context(), [this] { poll(); });
+        m_timer->start();
+    });
+}
+
+void PeekabooActivityPoller::stop()
+{
+    m_queue.async([this] { stopTimer(); });
+}
+
+void PeekabooActivityPoller::stopTimer()
+{
+    delete m_timer;
+    m_timer = nullptr;
+    m_onStep = nullptr;
+}
+
+void PeekabooActivityPoller::poll()
+{
+    QFile file(m_path);
+    if (!file.open(QIODevice::ReadOnly))
+        return;
+    QStringDecoder decoder(QStringDecoder::Utf8);
+    const QString text = decoder.decode(file.readAll());
+    if (decoder.hasError())
+        return;
+    const QString step = PeekabooOutput::currentStep(text);
+    if (step.isEmpty() || step == m_lastStep)
+        return;
+    m_lastStep = step;
+    m_log.append(QStringLiteral("STEP ") + step);
+    if (m_onStep)
+        m_onStep(step);
+}

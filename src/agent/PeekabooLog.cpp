@@ -1,0 +1,134 @@
+#include "agent/PeekabooLog.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+
+namespace {
+
+// Cuts at most limit UTF-16 units without splitting a surrogate pair.
+qsizetype safeCut(const QString &text, qsizetype limit)
+{
+    if (limit > 0 && limit < text.size() && text.at(limit - 1).isHighSurrogate() &&
+        text.at(limit).isLowSurrogate())
+        return limit - 1;
+    return limit;
+}
+
+} // namespace
+
+PeekabooLog::PeekabooLog(const QString &filePath)
+    : m_path(filePath), m_queue(QStringLiteral("com.hollowmere.quayline.peekaboo-log"))
+{
+}
+
+QString PeekabooLog::defaultPath()
+{
+#ifdef Q_OS_MACOS
+    return QDir::homePath() + QStringLiteral("/Library/Logs/Quay Line/peekaboo.log");
+#else
+    QString state = qEnvironmentVariable("XDG_STATE_HOME");
+    // The XDG rules ignore relative paths.
+    if (state.isEmpty() || QDir::isRelativePath(state))
+        state = QDir::homePath() + QStringLiteral("/.local/state");
+    return state + QStringLiteral("/Quay Line/peekaboo.log");
+#endif
+}
+
+QString PeekabooLog::clippedBody(const QString &body)
+{
+    if (body.size() <= bodyLimit)
+        return body;
+    const qsizetype kept = safeCut(body, bodyLimit);
+    return body.left(kept) + QStringLiteral("\n… truncated (%1 more characters)\n").arg(body.size() - kept);
+}
+
+QString PeekabooLog::formatEntry(const QDateTime &time, const QString &header, const QString &body)
+{
+    QString entry =
+        u'[' + time.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")) + QStringLiteral("] ") + header + u'\n';
+    if (!body.isEmpty()) {
+        entry += clippedBody(body);
+        if (!entry.endsWith(u'\n'))
+            entry += u'\n';
+    }
+    return entry;
+}
+
+void PeekabooLog::append(const QString &header, const QString &body)
+{
+    const QByteArray entry = formatEntry(QDateTime::currentDateTime(), header, body).toUtf8();
+    m_queue.async([this, entry] { write(entry); });
+}
+
+void PeekabooLog::write(const QByteArray &entry)
+{
+    QDir().mkpath(QFileInfo(m_path).absolutePath());
+    QFile file(m_path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Append))
+        return;
+    file.write(entry);
+    file.close();
+    applySizeBound();
+}
+
+void PeekabooLog::applySizeBound()
+{
+    QFile file(m_path);
+    if (file.size() <= sizeLimit || !file.open(QIODevice::ReadOnly))
+        return;
+    file.seek(file.size() - sizeLimit);
+    QByteArray tail = file.readAll();
+    file.close();
+    // Start at a line start: the cut may fall inside a line or a character.
+    const qsizetype newline = tail.indexOf('\n');
+    tail = newline < 0 ? QByteArray() : tail.mid(newline + 1);
+    QSaveFile save(m_path);
+    if (!save.open(QIODevice::WriteOnly))
+        return;
+    save.write(tail);
+    save.commit();
+}
+
+QString PeekabooLog::read() const
+{
+    QString text;
+    auto readFile = [this, &text] {
+        QFile file(m_path);
+        if (file.open(QIODevice::ReadOnly))
+            text = QString::fromUtf8(file.readAll());
+    };
+    if (m_queue.isCurrent()) {
+        readFile();
+        return text;
+    }
+    m_queue.async(readFile);
+    m_queue.drain();
+    return text;
+}
+
+void PeekabooLog::clear()
+{
+    m_queue.async([this] { QFile::remove(m_path); });
+}
+
+QString PeekabooLog::prepareForReveal()
+{
+    auto prepare = [this] {
+        QDir().mkpath(QFileInfo(m_path).absolutePath());
+        if (!QFileInfo::exists(m_path)) {
+            QFile file(m_path);
+            if (file.open(QIODevice::WriteOnly))
+                file.close();
+        }
+    };
+    m_queue.async(prepare);
+    m_queue.drain();
+    return m_path;
+}
+
+void PeekabooLog::waitUntilWritten() const
+{
+    m_queue.drain();
+}
