@@ -2,6 +2,7 @@
 #include "chat/ChatNotice.h"
 #include "chat/CodeHighlighter.h"
 #include "chat/CronjobText.h"
+#include "chat/MessageTime.h"
 #include "chat/ReactionMessage.h"
 #include "chat/RenderItems.h"
 #include "chat/StatusList.h"
@@ -341,6 +342,17 @@ private slots:
         QCOMPARE(paragraphs->at(1).runs[0].text, QString("All done"));
         QVERIFY(!CronjobText::formattedCronjobText("Hello", 1).has_value());
         QCOMPARE(CronjobText::formattedCronjobText("Cronjob Response:", 1)->at(0).runs.size(), 1);
+    }
+
+    void messageTimeIsAShortTimeOfDay()
+    {
+        const QTimeZone utc = QTimeZone::utc();
+        const QLocale english(QLocale::English, QLocale::UnitedStates);
+        QCOMPARE(MessageTime::shortTime(1700000000, english, utc),
+                 english.toString(QTime(22, 13), QLocale::ShortFormat));
+        // Synthetic rows and absurd dates show no time rather than a wrong one.
+        QCOMPARE(MessageTime::shortTime(BotMessage::distantPast, english, utc), QString());
+        QCOMPARE(MessageTime::shortTime(std::numeric_limits<qint64>::max(), english, utc), QString());
     }
 
     void attachmentButtons_data()
