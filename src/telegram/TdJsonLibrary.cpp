@@ -59,3 +59,14 @@ std::shared_ptr<TdJsonLibrary> TdJsonLibrary::load(const QStringList &candidates
         *error = lastError;
     return nullptr;
 }
+
+std::shared_ptr<TdJsonLibrary> TdJsonLibrary::fromFunctions(CreateClientId create, Send send, Receive receive,
+                                                            Execute execute)
+{
+    auto lib = std::make_shared<TdJsonLibrary>();
+    lib->m_create = create;
+    lib->m_send = send;
+    lib->m_receive = receive;
+    lib->m_execute = execute;
+    return lib;
+}

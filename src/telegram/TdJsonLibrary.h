@@ -20,6 +20,9 @@ public:
     static std::shared_ptr<TdJsonLibrary> load(const QStringList &candidates, QString *error);
     static std::shared_ptr<TdJsonLibrary> loadDefault(QString *error);
     static QStringList defaultCandidates();
+    // A transport made of given functions (an in-process fake in tests).
+    static std::shared_ptr<TdJsonLibrary> fromFunctions(CreateClientId create, Send send, Receive receive,
+                                                        Execute execute = nullptr);
 
     int createClientId() const { return m_create(); }
     void send(int clientId, const char *request) const { m_send(clientId, request); }

@@ -42,7 +42,8 @@ std::unique_ptr<TelegramClient> TelegramClient::create(const Options &options, Q
 }
 
 TelegramClient::TelegramClient(const Options &options)
-    : m_options(options), m_baseDirectory(options.baseDirectory), m_guard(std::make_unique<QObject>())
+    : m_options(options), m_baseDirectory(options.baseDirectory), m_guard(std::make_unique<QObject>()),
+      m_library(options.library)
 {
 }
 
@@ -214,7 +215,9 @@ void TelegramClient::handle(const QJsonObject &object)
             });
         }
     } else if (type == u"messages") {
-        publishMessages(object.value(QStringLiteral("messages")).toArray());
+        const QJsonValue messages = object.value(QStringLiteral("messages"));
+        if (messages.isArray())
+            publishMessages(messages.toArray());
     } else if (type == u"chats") {
         const QJsonArray ids = object.value(QStringLiteral("chat_ids")).toArray();
         for (const QJsonValue &value : ids) {

@@ -34,6 +34,8 @@ public:
         QString baseDirectory;
         // Empty: TdJsonLibrary::defaultCandidates().
         QStringList libraryCandidates;
+        // Already loaded transport; takes precedence over the candidates.
+        std::shared_ptr<TdJsonLibrary> library;
         SecretStore *secrets = nullptr;
         TelegramCredentials credentials;
     };
