@@ -224,21 +224,12 @@ private slots:
         QTest::addColumn<QString>("type");
         QTest::addColumn<QString>("label");
         QTest::addColumn<QString>("symbol");
-        QTest::newRow("poll") << "messagePoll"
-                              << "Poll"
-                              << "chart.bar.xaxis";
         QTest::newRow("expired video") << "messageExpiredVideo"
                                        << "Expired video"
                                        << "video";
-        QTest::newRow("pinned") << "messagePinMessage"
-                                << "Pinned message"
-                                << "paperclip";
         QTest::newRow("upgraded gift") << "messageUpgradedGift"
                                        << "Gift"
                                        << "gift";
-        QTest::newRow("gram gift") << "messageGiftedGrams"
-                                   << "Gram gift"
-                                   << "gift";
         QTest::newRow("photo is spelled out") << "messagePhoto"
                                               << "Photo"
                                               << "photo";
@@ -293,12 +284,6 @@ private slots:
         QTest::newRow("grams") << "messageGiftedGrams"
                                << R"({"gram_amount":5})"
                                << "5 Gram gift";
-        QTest::newRow("gift code") << "messagePremiumGiftCode"
-                                   << "{}"
-                                   << "Telegram Premium gift code";
-        QTest::newRow("giveaway completed") << "messageGiveawayCompleted"
-                                            << R"({"winner_count":3})"
-                                            << "Giveaway";
         QTest::newRow("winners") << "messageGiveawayWinners"
                                  << R"({"winner_count":3})"
                                  << "Giveaway, 3 winners";
@@ -308,9 +293,6 @@ private slots:
         QTest::newRow("prize stars") << "messageGiveawayPrizeStars"
                                      << R"({"star_count":"1000"})"
                                      << "1000 Stars from a giveaway";
-        QTest::newRow("refund") << "messageRefundedUpgradedGift"
-                                << "{}"
-                                << "Gift refund";
         QTest::newRow("offer rejected") << "messageUpgradedGiftPurchaseOfferRejected"
                                         << "{}"
                                         << "Gift purchase offer rejected";
