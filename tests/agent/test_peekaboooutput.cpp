@@ -1,0 +1,137 @@
+#include "agent/PeekabooOutput.h"
+
+#include <QtTest>
+
+Q_DECLARE_METATYPE(PeekabooResult)
+
+class TestPeekabooOutput : public QObject
+{
+    Q_OBJECT
+
+    static QString shout(const QString &text) { return QStringLiteral("advice: ") + text; }
+
+private slots:
+    void parsesTheAnswer_data()
+    {
+        QTest::addColumn<QByteArray>("out");
+        QTest::addColumn<QByteArray>("err");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<PeekabooResult>("expected");
+        QTest::newRow("success") << QByteArray(R"({"success":true,"result":{"content":"Done."}})")
+                                 << QByteArray() << 0 << PeekabooResult{true, "Done.", false};
+        QTest::newRow("success despite status")
+            << QByteArray(R"({"success":true,"result":{"content":"Done."}})") << QByteArray() << 1
+            << PeekabooResult{true, "Done.", false};
+        QTest::newRow("failure message gets advice")
+            << QByteArray(R"({"success":false,"error":{"message":"boom"}})") << QByteArray() << 1
+            << PeekabooResult{false, "advice: boom", false};
+        QTest::newRow("success not a Boolean")
+            << QByteArray(R"({"success":"yes","result":{"content":"x"}})") << QByteArray() << 0
+            << PeekabooResult{false, "advice: x", false};
+        QTest::newRow("empty content falls back to the output")
+            << QByteArray(R"( {"success":true,"result":{"content":""}} )") << QByteArray() << 0
+            << PeekabooResult{true, R"({"success":true,"result":{"content":""}})", false};
+        QTest::newRow("capture failed code")
+            << QByteArray(R"({"success":false,"error":{"message":"no","code":"CAPTURE_FAILED"}})")
+            << QByteArray() << 1 << PeekabooResult{false, "advice: no", true};
+        QTest::newRow("bridge host in any case")
+            << QByteArray(R"({"success":false,"error":{"message":"bridge HOST gone"}})") << QByteArray() << 1
+            << PeekabooResult{false, "advice: bridge HOST gone", true};
+        QTest::newRow("plain text, status 1")
+            << QByteArray("Done\n") << QByteArray("noise") << 1 << PeekabooResult{false, "Done", false};
+        QTest::newRow("plain text, status 0")
+            << QByteArray("All good") << QByteArray() << 0 << PeekabooResult{true, "All good", false};
+        QTest::newRow("JSON array is plain text")
+            << QByteArray("[1]") << QByteArray() << 0 << PeekabooResult{true, "[1]", false};
+        QTest::newRow("error output") << QByteArray("  \n") << QByteArray(" HTTP 429\n") << 1
+                                      << PeekabooResult{false, "advice: HTTP 429", false};
+        QTest::newRow("nothing at all")
+            << QByteArray() << QByteArray() << 2
+            << PeekabooResult{false, "advice: Peekaboo exited with status 2.", false};
+    }
+    void parsesTheAnswer()
+    {
+        QFETCH(QByteArray, out);
+        QFETCH(QByteArray, err);
+        QFETCH(int, status);
+        QFETCH(PeekabooResult, expected);
+        const PeekabooResult result = PeekabooOutput::parse(out, err, status, &shout);
+        QCOMPARE(result.text, expected.text);
+        QCOMPARE(result.succeeded, expected.succeeded);
+        QCOMPARE(result.bridgeUnavailable, expected.bridgeUnavailable);
+    }
+
+    void adviceForTypicalFailures_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("advice");
+        QTest::addColumn<bool>("signInLost");
+        const QString signIn =
+            "ChatGPT sign-in is missing or has expired. Open Settings, choose OpenAI (ChatGPT "
+            "sign-in), then sign in again.";
+        const QString credit = "Anthropic has no credit left. Top up the Anthropic account, then try again.";
+        const QString length =
+            "The model ran out of reply space before it finished. Ask for a shorter result, or "
+            "switch to a model with a bigger reply limit.";
+        const QString key = "Anthropic rejected the API key. Save a new key in Settings, then try again.";
+        const QString rate = "Anthropic is rate limiting requests. Wait a minute, then try again.";
+        QTest::newRow("oauth") << "OAuth login not found" << signIn << true;
+        QTest::newRow("sign in again") << "Please sign in again" << signIn << true;
+        QTest::newRow("balance") << "Insufficient_Balance" << credit << false;
+        QTest::newRow("402") << "HTTP 402 Payment Required" << credit << false;
+        QTest::newRow("length quoted") << "finish reason 'length'" << length << false;
+        QTest::newRow("length JSON") << R"({"finish_reason": "length"})" << length << false;
+        QTest::newRow("401") << "HTTP 401 Unauthorized" << key << false;
+        QTest::newRow("incorrect key") << "Incorrect API key provided" << key << false;
+        QTest::newRow("429") << "HTTP 429 Too Many Requests" << rate << false;
+        QTest::newRow("rate limit") << "Rate limit reached" << rate << false;
+        QTest::newRow("order: credit before key") << "HTTP 401 insufficient balance" << credit << false;
+        QTest::newRow("other text unchanged") << "Something Else"
+                                              << "Something Else" << false;
+    }
+    void adviceForTypicalFailures()
+    {
+        QFETCH(QString, text);
+        QFETCH(QString, advice);
+        QFETCH(bool, signInLost);
+        const auto result = PeekabooOutput::friendlyError(text, "Anthropic");
+        QCOMPARE(result.text, advice);
+        QCOMPARE(result.signInLost, signInLost);
+    }
+
+    void clipsWithACount()
+    {
+        QCOMPARE(PeekabooOutput::clipped("abc", 3), QStringLiteral("abc"));
+        QCOMPARE(PeekabooOutput::clipped(QString(401, u't'), 400),
+                 QString(400, u't') + "\n…(truncated, 1 characters omitted)");
+    }
+
+    void findsTheCurrentStep_data()
+    {
+        QTest::addColumn<QString>("errorOutput");
+        QTest::addColumn<QString>("step");
+        QTest::newRow("last line") << "first\nsecond\n"
+                                   << "second";
+        QTest::newRow("blank lines skipped") << "first\nsecond\n \t \n\n"
+                                             << "second";
+        QTest::newRow("colour and log prefix")
+            << "\x1b[2m[12:00:01.123]\x1b[0m \x1b[32mINFO\x1b[0m: Looking at the screen\n"
+            << "Looking at the screen";
+        QTest::newRow("prefix in lower case") << "[agent] warning:   Retrying\n"
+                                              << "Retrying";
+        QTest::newRow("only the prefix") << "[x] DEBUG: \n"
+                                         << "";
+        QTest::newRow("nothing") << ""
+                                 << "";
+        QTest::newRow("long") << QString(120, u'a') << QString(110, u'a') + u'…';
+    }
+    void findsTheCurrentStep()
+    {
+        QFETCH(QString, errorOutput);
+        QFETCH(QString, step);
+        QCOMPARE(PeekabooOutput::currentStep(errorOutput), step);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestPeekabooOutput)
+#include "test_peekaboooutput.moc"
