@@ -160,7 +160,6 @@ private:
     QSet<QString> m_deletedMessageIDs;
     QSet<QString> m_locallyDeletedMessageIDs;
     QHash<QString, QJsonObject> m_rawMessages;
-    QSet<QString> m_requestedDownloads;
 
     QMutex m_sendCompletionsLock;
     QHash<QString, Completion> m_sendCompletions;

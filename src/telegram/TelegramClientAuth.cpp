@@ -183,7 +183,6 @@ void TelegramClient::finishLogout()
     m_deletedMessageIDs.clear();
     m_locallyDeletedMessageIDs.clear();
     m_rawMessages.clear();
-    m_requestedDownloads.clear();
     m_currentChatID.reset();
 
     QDir base(m_baseDirectory);

@@ -1,6 +1,7 @@
 // The selected chat's timeline: the newest 50 raw messages, the per-chat
 // archive, placeholder collapsing and deletion hiding.
 #include "core/JsonIds.h"
+#include "telegram/MessageConverter.h"
 #include "telegram/TelegramClient.h"
 
 #include <QDateTime>
@@ -30,24 +31,6 @@ QString sendSignature(const QJsonObject &message)
            u'|' + content.value(kType).toString() + u'|' + text;
 }
 
-// Until the full converter is wired in: plain text, caption or nothing.
-std::optional<BotMessage> convertMessage(const QJsonObject &raw, QStringList *)
-{
-    const auto id = JsonIds::idString(raw.value(QStringLiteral("id")));
-    if (!id)
-        return std::nullopt;
-    BotMessage message;
-    message.id = *id;
-    const QJsonObject content = raw.value(QStringLiteral("content")).toObject();
-    message.text = content.value(QStringLiteral("text")).toObject().value(QStringLiteral("text")).toString();
-    if (message.text.isEmpty())
-        message.text = content.value(QStringLiteral("caption")).toObject().value(QStringLiteral("text")).toString();
-    if (!message.text.isEmpty())
-        message.segments.append(BotMessageSegment::makeText(message.text));
-    message.isOutgoing = raw.value(QStringLiteral("is_outgoing")).toBool();
-    message.date = qint64(dateOf(raw));
-    return message;
-}
 } // namespace
 
 QString TelegramClient::historyFilePath(const QString &chatID) const
@@ -113,21 +96,18 @@ void TelegramClient::publishMessages(const QJsonArray &messages)
 void TelegramClient::publishCurrentMessages()
 {
     QMutexLocker lock(&m_session);
+    TimelineConversion conversion =
+        MessageConverter::convertMessages(sortedRawMessages(), {&m_rawMessages, &m_chats, m_currentChatID});
     QList<BotMessage> published;
-    QStringList downloads;
-    for (const QJsonObject &raw : sortedRawMessages()) {
-        std::optional<BotMessage> message = convertMessage(raw, &downloads);
-        if (!message || m_deletedMessageIDs.contains(message->id))
-            continue;
-        published.append(std::move(*message));
+    published.reserve(conversion.messages.size());
+    for (BotMessage &message : conversion.messages) {
+        if (!m_deletedMessageIDs.contains(message.id))
+            published.append(std::move(message));
     }
-    for (const QString &fileID : std::as_const(downloads)) {
-        // Each file is asked for once per session; updateFile reports its progress.
-        if (!m_requestedDownloads.contains(fileID)) {
-            m_requestedDownloads.insert(fileID);
-            downloadFile(fileID);
-        }
-    }
+    // TDLib ignores a request for a file it is already fetching; asking again
+    // on every publication retries downloads that failed or were evicted.
+    for (const QString &fileID : std::as_const(conversion.downloadFileIDs))
+        downloadFile(fileID);
     m_publishedMessages = published;
     post([this, published] {
         if (onMessagesChanged)
