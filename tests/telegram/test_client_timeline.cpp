@@ -1,0 +1,233 @@
+// The selected chat's timeline: retention, archive, placeholders, deletion,
+// late answers, and the shapes of outgoing requests.
+#include "support/ClientHarness.h"
+
+#include <QDateTime>
+#include <QFile>
+#include <QJsonArray>
+#include <QtTest>
+
+namespace {
+
+QJsonObject textMessage(qint64 id, qint64 date, const QString &text, bool outgoing = false, qint64 chat = 42)
+{
+    return QJsonObject{{"@type", "message"},
+                       {"id", id},
+                       {"chat_id", chat},
+                       {"date", date},
+                       {"is_outgoing", outgoing},
+                       {"content", QJsonObject{{"@type", "messageText"},
+                                               {"text", QJsonObject{{"@type", "formattedText"}, {"text", text}}}}}};
+}
+
+QJsonObject pending(QJsonObject message)
+{
+    message.insert("sending_state", QJsonObject{{"@type", "messageSendingStatePending"}});
+    return message;
+}
+
+QJsonObject messages(const QList<QJsonObject> &list)
+{
+    QJsonArray array;
+    for (const QJsonObject &m : list)
+        array.append(m);
+    return QJsonObject{{"@type", "messages"}, {"total_count", array.size()}, {"messages", array}};
+}
+
+QStringList ids(const QList<BotMessage> &list)
+{
+    QStringList result;
+    for (const BotMessage &m : list)
+        result.append(m.id);
+    return result;
+}
+
+QJsonArray archiveOf(const ClientHarness &h, const QString &chat)
+{
+    QFile f(h.client->historyFilePath(chat));
+    if (!f.open(QIODevice::ReadOnly))
+        return {};
+    return QJsonDocument::fromJson(f.readAll()).array();
+}
+
+} // namespace
+
+class TestClientTimeline : public QObject
+{
+    Q_OBJECT
+private slots:
+    void sixtyMessagesKeepTheNewestFifty()
+    {
+        ClientHarness h;
+        h.start();
+        h.client->selectBotChat("42");
+        QList<QJsonObject> list;
+        for (int i = 1; i <= 60; ++i)
+            list.append(textMessage(i, 1000 + i, QString("m%1").arg(i)));
+        h.deliver(messages(list));
+        QCOMPARE(h.client->rawMessageCount(), 50);
+        const QList<BotMessage> published = h.messageLists.last();
+        QCOMPARE(published.size(), 50);
+        QCOMPARE(published.first().id, QString("11"));
+        QCOMPARE(published.last().id, QString("60"));
+        const QJsonArray archive = archiveOf(h, "42");
+        QCOMPARE(archive.size(), 50);
+        QCOMPARE(archive.first().toObject()["id"].toInt(), 11);
+        // Everything that arrived is marked read.
+        QCOMPARE(h.fake.sentOfType("viewMessages").last()["message_ids"].toArray().size(), 60);
+        QCOMPARE(h.fake.sentOfType("viewMessages").last()["force_read"].toBool(), true);
+    }
+
+    void placeholdersCollapseBySignatureAndAge()
+    {
+        ClientHarness h;
+        h.start();
+        h.client->selectBotChat("42");
+        const qint64 now = QDateTime::currentSecsSinceEpoch();
+        h.deliver(messages({textMessage(100, now, "hello", true),
+                            pending(textMessage(-1, now - 3, "hello", true)),     // same text, 3 s away
+                            pending(textMessage(-2, now - 6, "hello", true)),     // 6 s away: stays
+                            pending(textMessage(-3, now - 2, "edited", true)),    // other text: stays
+                            pending(textMessage(-4, now - 700, "lost", true))})); // over 600 s old
+        QCOMPARE(ids(h.messageLists.last()), (QStringList{"-2", "-3", "100"}));
+    }
+
+    void sendResultReplacesTheTemporaryMessage()
+    {
+        ClientHarness h;
+        h.start();
+        h.client->selectBotChat("42");
+        h.deliver(messages({pending(textMessage(-5, 1000, "hi", true))}));
+        h.deliver(QJsonObject{{"@type", "updateMessageSendSucceeded"},
+                              {"old_message_id", -5},
+                              {"message", textMessage(77, 1000, "hi", true)}});
+        QCOMPARE(ids(h.messageLists.last()), QStringList{"77"});
+        QCOMPARE(archiveOf(h, "42").size(), 1);
+        // A result for another chat changes nothing.
+        const int lists = h.messageLists.size();
+        h.deliver(QJsonObject{{"@type", "updateMessageSendFailed"},
+                              {"old_message_id", 77},
+                              {"message", textMessage(78, 1001, "x", true, 43)}});
+        QCOMPARE(h.messageLists.size(), lists);
+    }
+
+    void deletedMessagesStayHidden()
+    {
+        ClientHarness h;
+        h.start();
+        h.client->selectBotChat("42");
+        h.deliver(messages({textMessage(1, 10, "a"), textMessage(2, 20, "b")}));
+        // A deletion this application did not ask for is ignored.
+        h.deliver(QJsonObject{{"@type", "updateDeleteMessages"}, {"chat_id", 42}, {"message_ids", QJsonArray{1}}});
+        QCOMPARE(ids(h.messageLists.last()), (QStringList{"1", "2"}));
+        h.client->deleteMessage("1", "42", true);
+        QCOMPARE(h.fake.sentOfType("deleteMessages")[0]["revoke"].toBool(), true);
+        h.deliver(QJsonObject{{"@type", "updateDeleteMessages"}, {"chat_id", 42}, {"message_ids", QJsonArray{1}}});
+        QCOMPARE(ids(h.messageLists.last()), QStringList{"2"});
+        QCOMPARE(archiveOf(h, "42").size(), 1);
+        // A later history answer that still returns it does not bring it back.
+        h.deliver(messages({textMessage(1, 10, "a"), textMessage(2, 20, "b")}));
+        QCOMPARE(ids(h.messageLists.last()), QStringList{"2"});
+    }
+
+    void aLateAnswerForAnotherChatChangesNothing()
+    {
+        ClientHarness h;
+        h.start();
+        h.client->selectBotChat("41");
+        h.client->selectBotChat("42");
+        h.deliver(messages({textMessage(5, 50, "/mac lock", true, 41), textMessage(6, 60, "old bot", false, 41)}));
+        QCOMPARE(h.client->rawMessageCount(), 0);
+        QVERIFY(h.messageLists.isEmpty() || h.messageLists.last().isEmpty());
+        QVERIFY(archiveOf(h, "42").isEmpty());
+        // Messages that do not name their chat are kept, as before.
+        QJsonObject noChat = textMessage(7, 70, "x");
+        noChat.remove("chat_id");
+        h.deliver(messages({noChat}));
+        QCOMPARE(ids(h.messageLists.last()), QStringList{"7"});
+    }
+
+    void archiveIsShownAtOnceAndDamagedOnesAreReplaced()
+    {
+        ClientHarness h;
+        h.start();
+        QDir().mkpath(QFileInfo(h.client->historyFilePath("42")).absolutePath());
+        {
+            QFile f(h.client->historyFilePath("42"));
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            QJsonArray array;
+            for (int i = 1; i <= 10; ++i)
+                array.append(textMessage(i, i, "archived"));
+            f.write(QJsonDocument(array).toJson());
+        }
+        {
+            QFile f(h.client->historyFilePath("43"));
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write("{ this is not json");
+        }
+        h.client->selectBotChat("42");
+        h.settle();
+        QCOMPARE(h.messageLists.last().size(), 10);
+        QCOMPARE(h.fake.sentOfType("viewMessages").size(), 1);
+
+        h.client->selectBotChat("43");
+        h.settle();
+        QVERIFY(h.messageLists.last().isEmpty());
+        h.deliver(messages({textMessage(9, 90, "fresh", false, 43)}));
+        QCOMPARE(archiveOf(h, "43").size(), 1);
+    }
+
+    void editsPatchTheStoredMessage()
+    {
+        ClientHarness h;
+        h.start();
+        h.client->selectBotChat("42");
+        h.deliver(messages({textMessage(1, 10, "before")}));
+        h.deliver(QJsonObject{{"@type", "updateMessageContent"}, {"chat_id", 42}, {"message_id", 1},
+                              {"new_content", textMessage(0, 0, "after")["content"]}});
+        QCOMPARE(h.messageLists.last()[0].text, QString("after"));
+        h.deliver(QJsonObject{{"@type", "updateMessageContent"}, {"chat_id", 42}, {"message_id", 99},
+                              {"new_content", textMessage(0, 0, "ghost")["content"]}});
+        QCOMPARE(h.messageLists.last().size(), 1);
+    }
+
+    void outgoingRequestShapes()
+    {
+        ClientHarness h;
+        h.start();
+        h.client->sendMessage("**not bold** _x_", "42", QString("not-a-number"));
+        const QJsonObject text = h.fake.sentOfType("sendMessage").last();
+        QVERIFY(text["reply_to"].isNull());
+        QVERIFY(text["options"].isNull() && text["reply_markup"].isNull());
+        const QJsonObject content = text["input_message_content"].toObject();
+        QCOMPARE(content["text"].toObject()["text"].toString(), QString("**not bold** _x_"));
+        QCOMPARE(content["text"].toObject()["entities"].toArray().size(), 0);
+
+        h.client->sendMessage("reply", "42", QString("77"));
+        const QJsonObject reply = h.fake.sentOfType("sendMessage").last()["reply_to"].toObject();
+        QCOMPARE(reply["@type"].toString(), QString("inputMessageReplyToMessage"));
+        QCOMPARE(reply["message_id"].toInteger(), 77);
+
+        h.client->sendPhoto("/tmp/p.png", 640, 480, "cap", "42");
+        const QJsonObject photo = h.fake.sentOfType("sendMessage").last()["input_message_content"].toObject();
+        QCOMPARE(photo["@type"].toString(), QString("inputMessagePhoto"));
+        QCOMPARE(photo["photo"].toObject()["photo"].toObject()["path"].toString(), QString("/tmp/p.png"));
+        QCOMPARE(photo["photo"].toObject()["width"].toInt(), 640);
+        h.client->sendVoiceNote("/tmp/v.ogg", 7, "", "42");
+        const QJsonObject voice = h.fake.sentOfType("sendMessage").last()["input_message_content"].toObject();
+        QCOMPARE(voice["voice_note"].toObject()["duration"].toInt(), 7);
+        h.client->sendDocument("/tmp/d.pdf", "", "bad chat");
+        QCOMPARE(h.fake.sentOfType("sendMessage").size(), 4);
+
+        h.client->pressInlineButton({"Yes", "eWVz"}, "5", "42");
+        QCOMPARE(h.fake.sentOfType("getCallbackQueryAnswer")[0]["payload"].toObject()["data"].toString(),
+                 QString("eWVz"));
+        h.client->downloadFile("17");
+        h.client->downloadFile("x17");
+        QCOMPARE(h.fake.sentOfType("downloadFile").size(), 1);
+        QCOMPARE(h.fake.sentOfType("downloadFile")[0]["priority"].toInt(), 16);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestClientTimeline)
+#include "test_client_timeline.moc"
