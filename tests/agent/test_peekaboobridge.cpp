@@ -261,6 +261,7 @@ private slots:
                        QJsonArray{"\u001b[2m[12:00:01]\u001b[0m \u001b[32mINFO\u001b[0m: Looking", "", "   ",
                                   "[12:00:02] DEBUG: Looking", "\t", "\u001b[1mClicking OK\u001b[0m"}},
                       {"interval", 0.35},
+                      {"sleep", 0.5},
                       {"json", QJsonObject{{"success", true}}}})}});
         const Outcome outcome = run(*bridge, "x");
         QCOMPARE(outcome.steps, QStringList({"Looking", "Clicking OK"}));
