@@ -5,8 +5,10 @@
 
 Simulator &Simulator::instance()
 {
-    static Simulator simulator;
-    return simulator;
+    // Never destroyed: the host's receive thread may still wait in td_receive
+    // while the process exits, and must not find the queue torn down.
+    static Simulator *simulator = new Simulator;
+    return *simulator;
 }
 
 Simulator::Simulator()

@@ -36,7 +36,5 @@ private:
     SimOutbox m_outbox;
     SimConfig m_config;                                  // worker thread only
     std::map<int, std::shared_ptr<SimClient>> m_clients; // worker thread only
-    // Declared last so that it is destroyed first: the worker stops before the
-    // state it uses goes away.
     SimScheduler m_scheduler;
 };
