@@ -1,5 +1,7 @@
 #include "chat/AttachmentPresentation.h"
 
+#include "settings/ChatStyle.h"
+
 #include <QFileInfo>
 #include <QUrl>
 #include <algorithm>
@@ -77,8 +79,8 @@ QString previewDescription(AttachmentKind kind)
 
 QSizeF imagePreviewSize(const QSizeF &pictureSize, qreal availableWidth)
 {
-    constexpr qreal maxWidth = 600;
-    constexpr qreal maxHeight = 520;
+    constexpr qreal maxWidth = ChatStyle::Metrics::imagePreviewMaxWidth;
+    constexpr qreal maxHeight = ChatStyle::Metrics::imagePreviewMaxHeight;
     const bool known = pictureSize.width() > 0 && pictureSize.height() > 0;
     const qreal ratio = known ? std::max(pictureSize.height() / pictureSize.width(), 0.01) : 1.0;
     qreal width = std::min(maxWidth, std::max(availableWidth, 0.0));

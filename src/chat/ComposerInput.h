@@ -1,5 +1,6 @@
 #pragma once
 
+#include "settings/ChatStyle.h"
 #include "telegram/BotMessage.h"
 
 #include <QString>
@@ -24,9 +25,9 @@ QString replyPreview(const BotMessage &target);
 
 // The font's line height when there is no font.
 constexpr qreal fallbackLineHeight = 14;
-constexpr qreal textContainerInset = 1;
+constexpr qreal textContainerInset = ChatStyle::Metrics::inputVerticalInset;
 // The input while the window is collapsed by hover shrink.
-constexpr qreal collapsedMaxHeight = 26;
+constexpr qreal collapsedMaxHeight = ChatStyle::Metrics::collapsedInputMaxHeight;
 
 struct HeightBounds
 {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "settings/ChatStyle.h"
 #include "telegram/BotMessage.h"
 
 #include <QString>
@@ -18,8 +19,8 @@ struct ReactionMessage
     static std::optional<ReactionMessage> parse(const QString &text);
 
     // Emoji point size and body point size at a font scale.
-    static qreal emojiPointSize(qreal fontScale) { return 32 * fontScale; }
-    static qreal restPointSize(qreal fontScale) { return 11.7 * fontScale; }
+    static qreal emojiPointSize(qreal fontScale) { return ChatStyle::Metrics::reactionEmoji * fontScale; }
+    static qreal restPointSize(qreal fontScale) { return ChatStyle::Metrics::body * fontScale; }
 
     friend bool operator==(const ReactionMessage &, const ReactionMessage &) = default;
 };

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "settings/ChatStyle.h"
+
 #include <QList>
 #include <QtGlobal>
 
@@ -7,10 +9,10 @@
 // view sits at the bottom, and the insets that tighten in narrow windows.
 namespace TranscriptLayout {
 
-constexpr qreal rowSpacing = 8;
-constexpr qreal initialColumnInset = 12;
-constexpr qreal bottomPadding = 24;
-constexpr qreal bottomTolerance = 4;
+constexpr qreal rowSpacing = ChatStyle::Metrics::rowSpacing;
+constexpr qreal initialColumnInset = ChatStyle::Metrics::columnInset;
+constexpr qreal bottomPadding = ChatStyle::Metrics::documentBottomPadding;
+constexpr qreal bottomTolerance = ChatStyle::Metrics::bottomTolerance;
 
 struct RowHeight
 {

@@ -97,6 +97,11 @@ QString AppTheme::displayName() const
     return QLatin1String(names[m_value].display);
 }
 
+QString AppTheme::changedStatusText() const
+{
+    return QStringLiteral("Theme set to ") + displayName() + QLatin1Char('.');
+}
+
 ColorPair AppTheme::windowColors() const
 {
     return windowRow.pair(m_value);

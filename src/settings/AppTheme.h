@@ -43,6 +43,11 @@ public:
     ColorPair attachmentColors() const;
     ColorPair retryColors() const;
 
+    // The swatch in theme lists: the light variant of the accent, kept in colour.
+    QColor swatchColor() const { return botColors().light; }
+    // The status line after the user picked this theme.
+    QString changedStatusText() const;
+
     friend constexpr bool operator==(AppTheme a, AppTheme b) { return a.m_value == b.m_value; }
 
 private:

@@ -76,6 +76,8 @@ private slots:
         QCOMPARE(raw, QStringList({"violet", "ocean", "ember", "forest", "graphite"}));
         QCOMPARE(display, QStringList({"Violet", "Ocean", "Ember", "Forest", "Graphite"}));
         QVERIFY(!AppTheme::fromRawValue(QStringLiteral("Forest")).has_value());
+        QCOMPARE(AppTheme(AppTheme::ocean).changedStatusText(), QStringLiteral("Theme set to Ocean."));
+        QCOMPARE(AppTheme(AppTheme::ember).swatchColor(), AppTheme(AppTheme::ember).botColors().light);
     }
 
     // Spot checks across the table: a transposed column or row shows here.
