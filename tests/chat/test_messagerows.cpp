@@ -2,6 +2,7 @@
 #include "chat/ChatNotice.h"
 #include "chat/CodeHighlighter.h"
 #include "chat/CronjobText.h"
+#include "chat/MessageRowActions.h"
 #include "chat/MessageTime.h"
 #include "chat/ReactionMessage.h"
 #include "chat/RenderItems.h"
@@ -342,6 +343,16 @@ private slots:
         QCOMPARE(paragraphs->at(1).runs[0].text, QString("All done"));
         QVERIFY(!CronjobText::formattedCronjobText("Hello", 1).has_value());
         QCOMPARE(CronjobText::formattedCronjobText("Cronjob Response:", 1)->at(0).runs.size(), 1);
+    }
+
+    void deletingReachesEveryoneOnlyForOwnMessages()
+    {
+        const auto own = MessageRowActions::deleteConfirmation(true);
+        const auto bots = MessageRowActions::deleteConfirmation(false);
+        QVERIFY(own.forEveryone);
+        QVERIFY(!bots.forEveryone);
+        QCOMPARE(own.informativeText, QString("It will be removed from this conversation for everyone."));
+        QCOMPARE(bots.informativeText, QString("It will be removed from this conversation for you."));
     }
 
     void messageTimeIsAShortTimeOfDay()
