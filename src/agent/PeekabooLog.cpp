@@ -23,6 +23,11 @@ PeekabooLog::PeekabooLog(const QString &filePath)
 {
 }
 
+PeekabooLog::~PeekabooLog()
+{
+    m_queue.drain();
+}
+
 QString PeekabooLog::defaultPath()
 {
 #ifdef Q_OS_MACOS

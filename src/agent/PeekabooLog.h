@@ -18,6 +18,10 @@ public:
 
     // A log in the given file; the folder is created on the first write.
     explicit PeekabooLog(const QString &filePath = defaultPath());
+    // Writes every pending entry before the queue stops.
+    ~PeekabooLog();
+    PeekabooLog(const PeekabooLog &) = delete;
+    PeekabooLog &operator=(const PeekabooLog &) = delete;
 
     // macOS: ~/Library/Logs/Quay Line/peekaboo.log; elsewhere the XDG state
     // folder (~/.local/state by default) + "/Quay Line/peekaboo.log".

@@ -127,4 +127,26 @@ QList<QPair<QString, QString>> environment(const QString &keyVariable, const std
     return {{QStringLiteral("NO_COLOR"), QStringLiteral("1")}, {keyVariable, key.value_or(QString())}};
 }
 
+QPointer<ProcessRunner> runAndCapture(const QString &path, const QStringList &arguments,
+                                      std::chrono::milliseconds timeout,
+                                      const QList<QPair<QString, QString>> &extraEnvironment,
+                                      CaptureCompletion completion)
+{
+    ProcessRunner::Request request;
+    request.program = path;
+    request.arguments = arguments;
+    request.environment = extraEnvironment;
+    request.timeLimit = timeout;
+    request.tempFilePrefix = QStringLiteral("peekaboo");
+    return ProcessRunner::run(std::move(request),
+                              [completion = std::move(completion)](const ProcessRunner::Result &r) {
+                                  if (!completion)
+                                      return;
+                                  if (!r.started())
+                                      completion(-1, QByteArray(), r.errorText.toUtf8());
+                                  else
+                                      completion(r.status, r.standardOutput, r.standardError);
+                              });
+}
+
 } // namespace PeekabooTool

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "agent/PeekabooProvider.h"
+#include "core/ProcessRunner.h"
 
 #include <QList>
 #include <QPair>
@@ -53,5 +54,17 @@ QStringList signInArguments();
 // Extra environment for agent and key-test runs: NO_COLOR, and the key under
 // the provider's variable; no key removes that variable (an empty value).
 QList<QPair<QString, QString>> environment(const QString &keyVariable, const std::optional<QString> &key);
+
+// The generic capture run used by the availability, permission and account
+// checks: path and full argument list, a limit, extra variables (an empty
+// value removes one); output through temporary files. The completion gets the
+// exit status (the signal number when one ended it, -1 when the tool could
+// not be started, with the reason as error output) on the main thread.
+using CaptureCompletion =
+    std::function<void(int status, const QByteArray &standardOutput, const QByteArray &standardError)>;
+QPointer<ProcessRunner> runAndCapture(const QString &path, const QStringList &arguments,
+                                      std::chrono::milliseconds timeout,
+                                      const QList<QPair<QString, QString>> &extraEnvironment,
+                                      CaptureCompletion completion);
 
 } // namespace PeekabooTool

@@ -327,6 +327,38 @@ private slots:
         QVERIFY(m_home->filesContaining(secret.toUtf8()).isEmpty());
     }
 
+    void captureRunForChecks()
+    {
+        auto bridge = m_home->bridge();
+        const auto command = bridge->executable();
+        QVERIFY(command);
+        QVERIFY(!command->viaNpx());
+        int status = 0;
+        QByteArray out;
+        QByteArray err;
+        int completions = 0;
+        auto capture = [&](const QString &path, const QStringList &args) {
+            completions = 0;
+            PeekabooTool::runAndCapture(path, args, 20s, {{"NO_COLOR", "1"}},
+                                        [&](int s, const QByteArray &o, const QByteArray &e) {
+                                            status = s;
+                                            out = o;
+                                            err = e;
+                                            ++completions;
+                                        });
+            QTRY_VERIFY_WITH_TIMEOUT(completions == 1, 20000);
+        };
+        capture(command->path, command->prefixArguments + PeekabooTool::permissionsArguments());
+        QCOMPARE(status, 0);
+        QVERIFY(QJsonDocument::fromJson(out).object()["data"].toObject()["permissions"].isArray());
+        QCOMPARE(m_home->calls().last()["argv"].toArray().size(), 3);
+
+        capture(m_home->root() + "/missing-tool", {});
+        QCOMPARE(status, -1);
+        QVERIFY(!err.isEmpty());
+        QVERIFY(m_home->temporaryFiles().isEmpty());
+    }
+
     void connectionTest()
     {
         auto bridge = m_home->bridge();
