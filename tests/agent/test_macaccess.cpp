@@ -3,6 +3,7 @@
 #include "settings/SettingsStore.h"
 
 #include <QTemporaryDir>
+#include <QThread>
 #include <QtTest>
 
 class TestMacAccess : public QObject
@@ -15,6 +16,31 @@ class TestMacAccess : public QObject
     }
 
 private slots:
+    // Runs first, so that the pattern's first use happens on several threads at once.
+    void patternIsSharedSafelyAcrossThreads()
+    {
+        QList<QThread *> threads;
+        QAtomicInt wrong = 0;
+        for (int t = 0; t < 6; ++t) {
+            threads << QThread::create([&wrong] {
+                for (int i = 0; i < 300; ++i) {
+                    if (MacAccessPolicy::firstWriteVerb(QStringLiteral("please Drag it")) !=
+                            QStringLiteral("drag") ||
+                        MacAccessPolicy::firstWriteVerb(QStringLiteral("describe it")).has_value())
+                        wrong.fetchAndAddRelaxed(1);
+                }
+            });
+        }
+        for (QThread *t : threads)
+            t->start();
+        for (QThread *t : threads) {
+            t->wait();
+            delete t;
+        }
+        QCOMPARE(wrong.loadRelaxed(), 0);
+        QCOMPARE(&MacAccessPolicy::writePattern(), &MacAccessPolicy::writePattern());
+    }
+
     void readOnlyRefusesActingVerbs_data()
     {
         QTest::addColumn<QString>("task");
