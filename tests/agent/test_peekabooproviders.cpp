@@ -30,17 +30,6 @@ class TestPeekabooProviders : public QObject
     }
 
 private slots:
-    void rawValuesRoundTrip()
-    {
-        QCOMPARE(PeekabooProviders::all.size(), size_t(12));
-        for (PeekabooProvider p : PeekabooProviders::all)
-            QCOMPARE(PeekabooProviders::fromRawValue(PeekabooProviders::rawValue(p)), std::optional(p));
-        QCOMPARE(PeekabooProviders::fromRawValue("OpenAI"), std::nullopt);
-        QCOMPARE(PeekabooProviders::customProvider(PeekabooProvider::openwebui)->baseURL,
-                 PeekabooProviders::openWebUIBaseURL);
-        QCOMPARE(PeekabooProviders::customProvider(PeekabooProvider::groq), std::nullopt);
-    }
-
     void normalisesModels_data()
     {
         QTest::addColumn<PeekabooProvider>("provider");
