@@ -12,6 +12,57 @@
 #include <functional>
 #include <optional>
 
+namespace SimTest {
+
+constexpr qint64 kShowcaseBot = 5000000101;
+constexpr qint64 kMediaBot = 5000000102;
+constexpr qint64 kServiceBot = 5000000103;
+
+inline QJsonObject request(const char *type, QJsonObject fields = {})
+{
+    fields.insert("@type", QLatin1String(type));
+    return fields;
+}
+
+inline QJsonObject textMessage(qint64 chat, const QString &text, const QString &extra)
+{
+    return request(
+        "sendMessage",
+        {{"chat_id", chat},
+         {"topic_id", QJsonValue::Null},
+         {"reply_to", QJsonValue::Null},
+         {"options", QJsonValue::Null},
+         {"reply_markup", QJsonValue::Null},
+         {"input_message_content",
+          request("inputMessageText",
+                  {{"text", request("formattedText", {{"text", text}, {"entities", QJsonArray()}})},
+                   {"link_preview_options", QJsonValue::Null},
+                   {"clear_draft", true}})},
+         {"@extra", extra}});
+}
+
+inline QJsonObject history(qint64 chat, bool onlyLocal, const QString &extra, qint64 from = 0,
+                           qint64 offset = 0, qint64 limit = 50)
+{
+    return request("getChatHistory", {{"chat_id", chat},
+                                      {"from_message_id", from},
+                                      {"offset", offset},
+                                      {"limit", limit},
+                                      {"only_local", onlyLocal},
+                                      {"@extra", extra}});
+}
+
+inline QString contentType(const QJsonObject &message)
+{
+    return message["content"].toObject()["@type"].toString();
+}
+inline QString messageText(const QJsonObject &message)
+{
+    return message["content"].toObject()["text"].toObject()["text"].toString();
+}
+
+} // namespace SimTest
+
 class TdjsonSimHarness
 {
 public:
@@ -133,6 +184,17 @@ public:
             return 0;
         send(client, QJsonObject{{"@type", "requestQrCodeAuthentication"}, {"other_user_ids", QJsonArray()}});
         return authState("authorizationStateReady") ? client : 0;
+    }
+
+    // The chat's history as the server has it, newest first.
+    QList<QJsonObject> historyOf(int client, qint64 chat)
+    {
+        send(client, SimTest::history(chat, false, "history"));
+        const auto reply = answer("history");
+        QList<QJsonObject> messages;
+        for (const QJsonValue &m : reply.value_or(QJsonObject())["messages"].toArray())
+            messages.append(m.toObject());
+        return messages;
     }
 
 private:

@@ -122,7 +122,7 @@ void SimClient::handle(const QByteArray &text)
 void SimClient::answer(const SimRequest &request, QJsonObject result)
 {
     const QJsonValue extra = request.object().value("@extra");
-    if (!extra.isUndefined())
+    if (!extra.isUndefined() && !extra.isNull())
         result.insert("@extra", extra);
     m_emit(result);
 }

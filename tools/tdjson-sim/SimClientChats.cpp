@@ -364,9 +364,12 @@ void SimClient::finishSend(qint64 chatId, qint64 temporaryId)
         return; // deleted while being sent
     QJsonObject message = *pending;
     m_world->removeMessage(*chat, temporaryId);
-    if (m_config.sendFailure) {
-        const QJsonObject error =
-            typed("error", {{"code", m_config.sendFailureCode}, {"message", m_config.sendFailureMessage}});
+    // An attachment that is not on disk cannot be uploaded.
+    const bool missingFile = m_world->files().refersToMissingLocalFile(message.value("content"));
+    if (m_config.sendFailure || missingFile) {
+        const QJsonObject error = missingFile ? typed("error", {{"code", 400}, {"message", "File not found"}})
+                                              : typed("error", {{"code", m_config.sendFailureCode},
+                                                                {"message", m_config.sendFailureMessage}});
         message.insert("id", m_world->temporaryId(*chat));
         message.insert("sending_state",
                        typed("messageSendingStateFailed", {{"error", error},

@@ -93,6 +93,27 @@ QJsonObject SimFiles::refreshed(const QJsonObject &object) const
     return out;
 }
 
+bool SimFiles::refersToMissingLocalFile(const QJsonValue &value) const
+{
+    if (value.isArray()) {
+        for (const QJsonValue &entry : value.toArray()) {
+            if (refersToMissingLocalFile(entry))
+                return true;
+        }
+        return false;
+    }
+    const QJsonObject object = value.toObject();
+    if (object.value("@type").toString() == QLatin1String("file")) {
+        const auto it = m_files.constFind(object.value("id").toInt());
+        return it != m_files.cend() && it->asset.isEmpty() && !it->completed;
+    }
+    for (const QJsonValue &field : object) {
+        if ((field.isObject() || field.isArray()) && refersToMissingLocalFile(field))
+            return true;
+    }
+    return false;
+}
+
 bool SimFiles::materialize(SimFile &file, const QString &filesDirectory)
 {
     if (file.asset.isEmpty())

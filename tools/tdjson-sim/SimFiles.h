@@ -34,6 +34,8 @@ public:
     // Replaces every nested "file" object of a message by its current state.
     QJsonObject refreshed(const QJsonObject &object) const;
 
+    // True when an object refers to a file of the user's that is not on disk.
+    bool refersToMissingLocalFile(const QJsonValue &value) const;
     // Copies the demo file into filesDirectory; returns false when that fails.
     bool materialize(SimFile &file, const QString &filesDirectory);
     // Removes the files this session copied (logout destroys local data).
