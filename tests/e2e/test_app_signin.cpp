@@ -1,0 +1,117 @@
+// End to end: the real controller and window against the Telegram simulator.
+#include "support/AppHarness.h"
+#include "telegram/SessionKey.h"
+#include "ui/BotFaceView.h"
+#include "ui/SignInView.h"
+
+#include <QDir>
+#include <QFile>
+#include <QSignalSpy>
+#include <QtTest>
+
+class TestAppSignIn : public QObject
+{
+    Q_OBJECT
+private slots:
+    void qrSignInShowsTheCodeThenTheBotFace()
+    {
+        AppHarness h;
+        SignInView *signIn = h.app->signInView();
+        QCOMPARE(h.app->window()->face(), signIn);
+        QTRY_VERIFY_WITH_TIMEOUT(signIn->isShowingQR(), 10000);
+        const QImage qr = signIn->qrImage();
+        QCOMPARE(qr.width(), 660);
+        QCOMPARE(qr.devicePixelRatio(), 3.0);
+        // The quiet margin is white and the code starts inside it.
+        QCOMPARE(qr.pixelColor(30, 30), QColor(Qt::white));
+        QCOMPARE(qr.pixelColor(62, 62), QColor(Qt::black));
+        QVERIFY(signIn->status().startsWith("Scan this QR code"));
+
+        AppHarness::configure(R"({"command":"scan"})");
+        QTRY_VERIFY_WITH_TIMEOUT(h.app->telegramAuthorized(), 10000);
+        QCOMPARE(h.app->window()->face(), h.app->botFace());
+        QTRY_VERIFY_WITH_TIMEOUT(h.app->botChats().size() >= 2, 10000);
+        QVERIFY(h.secrets.itemCount() == 1);
+    }
+
+    void passwordAfterAWrongOne()
+    {
+        AppHarness h(R"({"scan_delay_ms":"never","password":"hunter2"})");
+        h.alerts.script.push_back(ScriptedAlerts::button(0, "wrong"));
+        h.alerts.script.push_back(ScriptedAlerts::button(0, "hunter2"));
+        QTRY_VERIFY_WITH_TIMEOUT(h.app->signInView()->isShowingQR(), 10000);
+        AppHarness::configure(R"({"command":"scan"})");
+        QTRY_VERIFY_WITH_TIMEOUT(h.app->telegramAuthorized(), 10000);
+        QCOMPARE(h.alerts.presented.size(), 2);
+        QCOMPARE(h.alerts.presented[0].message, QString("Telegram Two-Step Verification"));
+        QCOMPARE(h.alerts.presented[0].accessory, AlertRequest::Accessory::SecureField);
+        QVERIFY(!h.app->passwordPromptIsOpen());
+    }
+
+    void cancellingThePasswordClosesTheSessionAndStartsAFreshOne()
+    {
+        AppHarness h(R"({"scan_delay_ms":"never","password":"pw"})");
+        QTRY_VERIFY_WITH_TIMEOUT(h.app->signInView()->isShowingQR(), 10000);
+        AppHarness::configure(R"({"command":"scan"})");
+        QTRY_VERIFY_WITH_TIMEOUT(h.app->passwordPromptIsOpen(), 10000);
+        h.alerts.answerPending(ScriptedAlerts::button(1));
+        // A new QR code comes from a new session; nothing was signed in.
+        QTRY_VERIFY_WITH_TIMEOUT(h.app->signInView()->isShowingQR(), 10000);
+        QVERIFY(!h.app->telegramAuthorized());
+        QVERIFY(!h.app->isTerminating());
+    }
+
+    void logOutWipesTheSessionAndShowsANewCode()
+    {
+        AppHarness h(R"({"scan_delay_ms":0})");
+        QTRY_VERIFY_WITH_TIMEOUT(h.app->telegramAuthorized(), 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(!h.app->botChats().isEmpty(), 10000);
+        h.app->selectBot(h.app->botChats().first());
+        const QString base = h.app->client()->baseDirectory();
+        QTRY_VERIFY_WITH_TIMEOUT(QDir(base + "/history").exists(), 10000);
+        QFile marker(base + "/files/left-behind.txt");
+        QVERIFY(marker.open(QIODevice::WriteOnly));
+        marker.close();
+        const QByteArray oldKey = h.secrets.read(SessionKey::service, SessionKey::account).data;
+
+        AppHarness::configure(R"({"scan_delay_ms":"never"})");
+        h.alerts.script.push_back(ScriptedAlerts::button(0));
+        h.app->logOut();
+        QTRY_COMPARE_WITH_TIMEOUT(h.app->signInView()->status(),
+                                  QString("Signed out. Requesting a fresh Telegram QR code…"), 10000);
+        QCOMPARE(h.alerts.presented.last().message, QString("Log Out of Telegram?"));
+        QCOMPARE(h.app->window()->face(), h.app->signInView());
+        QVERIFY(h.app->botChats().isEmpty());
+        QVERIFY(!QDir(base + "/history").exists());
+        QVERIFY(!QFile::exists(base + "/files/left-behind.txt"));
+        QTRY_VERIFY_WITH_TIMEOUT(h.app->signInView()->isShowingQR(), 10000);
+        QVERIFY(h.secrets.read(SessionKey::service, SessionKey::account).data != oldKey);
+    }
+
+    void quittingWaitsForTDLibToClose()
+    {
+        AppHarness h(R"({"scan_delay_ms":0,"close_delay_ms":300})");
+        QTRY_VERIFY_WITH_TIMEOUT(h.app->telegramAuthorized(), 10000);
+        QSignalSpy confirmed(h.app.get(), &AppDelegate::terminationConfirmed);
+        h.app->requestTermination();
+        QCOMPARE(confirmed.count(), 0);
+        QVERIFY(confirmed.wait(10000));
+        QCOMPARE(confirmed.count(), 1);
+        QTRY_VERIFY_WITH_TIMEOUT(!h.app->client()->isReceiving(), 3000);
+        h.app.reset();
+    }
+
+    void aMissingLibraryIsReportedNotFatal()
+    {
+        AppHarness h(R"({})", {"/nonexistent/libtdjson.so"});
+        QTRY_VERIFY_WITH_TIMEOUT(h.app->signInView()->status().startsWith("Could not load TDLib: "), 5000);
+        QVERIFY(h.app->signInView()->status().contains("/nonexistent/libtdjson.so"));
+        QSignalSpy confirmed(h.app.get(), &AppDelegate::terminationConfirmed);
+        h.app->requestTermination();
+        QCOMPARE(confirmed.count(), 1);
+        h.app.reset();
+    }
+};
+
+QTEST_MAIN(TestAppSignIn)
+#include "test_app_signin.moc"

@@ -1,0 +1,70 @@
+#pragma once
+
+#include "app/AppDelegate.h"
+#include "platform/SecretStore.h"
+#include "settings/SettingsStore.h"
+#include "support/ScriptedAlerts.h"
+
+#include <QLibrary>
+#include <QTemporaryDir>
+#include <QTest>
+
+// The real controller and window against the Telegram simulator, with
+// throw-away storage, in-memory secrets and scripted answers to questions.
+struct AppHarness
+{
+    QTemporaryDir dir;
+    std::unique_ptr<SettingsStore> settings;
+    InMemorySecretStore secrets;
+    ScriptedAlerts alerts;
+    std::unique_ptr<AppDelegate> app;
+
+    static QString simulatorPath() { return qEnvironmentVariable("TESSALY_BIN_DIR") + "/libtdjson-sim.so"; }
+
+    // Scripting commands and settings for the simulator (process-wide).
+    static void configure(const QByteArray &json)
+    {
+        QLibrary library(simulatorPath());
+        QVERIFY2(library.load(), qPrintable(library.errorString()));
+        auto fn = reinterpret_cast<void (*)(const char *)>(library.resolve("tdsim_configure"));
+        QVERIFY(fn);
+        fn(json.constData());
+    }
+
+    explicit AppHarness(const QByteArray &simulatorSettings = R"({"scan_delay_ms":"never"})",
+                        const QStringList &library = {})
+    {
+        configure(R"({"command":"reset"})");
+        configure(simulatorSettings);
+        settings = std::make_unique<SettingsStore>(dir.filePath("settings.json"));
+        create(library);
+    }
+
+    void create(const QStringList &library = {})
+    {
+        AppEnvironment env;
+        env.settings = settings.get();
+        env.secrets = &secrets;
+        env.alerts = &alerts;
+        env.clientOptions.baseDirectory = dir.filePath("QuaylineView");
+        env.clientOptions.libraryCandidates = library.isEmpty() ? QStringList{simulatorPath()} : library;
+        env.clientOptions.credentials.apiID = 94575;
+        env.clientOptions.credentials.apiHash = "test";
+        app = std::make_unique<AppDelegate>(env);
+        app->applicationDidFinishLaunching();
+    }
+
+    // Quits the way the application does, so the simulator's client is closed.
+    void quit()
+    {
+        if (!app)
+            return;
+        bool confirmed = false;
+        QObject::connect(app.get(), &AppDelegate::terminationConfirmed, [&confirmed] { confirmed = true; });
+        app->requestTermination();
+        QTRY_VERIFY_WITH_TIMEOUT(confirmed, 15000);
+        app.reset();
+    }
+
+    ~AppHarness() { quit(); }
+};

@@ -1,0 +1,52 @@
+#pragma once
+
+#include "core/Alerts.h"
+
+#include <QList>
+#include <QTimer>
+#include <deque>
+
+// Answers modal questions from a script, asynchronously like a sheet. Without
+// a scripted answer the question stays open until answerPending() is called.
+class ScriptedAlerts : public Alerts
+{
+public:
+    struct Pending
+    {
+        AlertRequest request;
+        std::function<void(const AlertAnswer &)> completion;
+    };
+
+    QList<AlertRequest> presented;
+    std::deque<AlertAnswer> script;
+    QList<Pending> pending;
+
+    void present(const AlertRequest &request, std::function<void(const AlertAnswer &)> completion) override
+    {
+        presented.append(request);
+        if (script.empty()) {
+            pending.append({request, std::move(completion)});
+            return;
+        }
+        const AlertAnswer answer = script.front();
+        script.pop_front();
+        QTimer::singleShot(0, [completion = std::move(completion), answer] {
+            if (completion)
+                completion(answer);
+        });
+    }
+
+    void answerPending(const AlertAnswer &answer)
+    {
+        if (pending.isEmpty())
+            return;
+        Pending p = pending.takeFirst();
+        if (p.completion)
+            p.completion(answer);
+    }
+
+    static AlertAnswer button(int index, const QString &text = {}, int selected = -1)
+    {
+        return AlertAnswer{index, text, selected};
+    }
+};
