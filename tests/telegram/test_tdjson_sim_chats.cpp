@@ -418,6 +418,114 @@ private slots:
                  QStringLiteral("caption"));
         QVERIFY(sim.update("updateMessageSendSucceeded"));
     }
+
+    void scriptedMarkupCountsUtf16Units_data()
+    {
+        QTest::addColumn<QString>("markup");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("entityType");
+        QTest::addColumn<int>("offset");
+        QTest::addColumn<int>("length");
+        QTest::newRow("emoji before a link") << "😀 [docs](https://a.example)"
+                                             << "😀 docs"
+                                             << "textEntityTypeTextUrl" << 3 << 4;
+        QTest::newRow("bare url without the full stop") << "see https://a.example/x."
+                                                        << "see https://a.example/x."
+                                                        << "textEntityTypeUrl" << 4 << 19;
+        QTest::newRow("fenced code with language") << "run:\n```bash\nls -l\n```"
+                                                   << "run:\nls -l"
+                                                   << "textEntityTypePreCode" << 5 << 5;
+        QTest::newRow("bold around a link") << "**go [here](https://a.example)**"
+                                            << "go here"
+                                            << "textEntityTypeBold" << 0 << 7;
+        QTest::newRow("mention") << "ask @tessaly_bot"
+                                 << "ask @tessaly_bot"
+                                 << "textEntityTypeMention" << 4 << 12;
+        QTest::newRow("unclosed markers stay text") << "2 ** 3 and `x"
+                                                    << "2 ** 3 and `x"
+                                                    << "" << 0 << 0;
+    }
+    void scriptedMarkupCountsUtf16Units()
+    {
+        QFETCH(QString, markup);
+        QFETCH(QString, text);
+        QFETCH(QString, entityType);
+        QFETCH(int, offset);
+        QFETCH(int, length);
+        QVERIFY(sim.signIn(folder.path()));
+        sim.configure({{"command", "inject_message"}, {"chat_id", kMediaBot}, {"text", markup}});
+        const QJsonObject formatted = sim.update("updateNewMessage")
+                                          ->value("message")
+                                          .toObject()["content"]
+                                          .toObject()["text"]
+                                          .toObject();
+        QCOMPARE(formatted["text"].toString(), text);
+        const QJsonArray entities = formatted["entities"].toArray();
+        if (entityType.isEmpty()) {
+            QVERIFY(entities.isEmpty());
+            return;
+        }
+        QVERIFY(!entities.isEmpty());
+        const QJsonObject first = entities.first().toObject();
+        QCOMPARE(first["type"].toObject()["@type"].toString(), entityType);
+        QCOMPARE(first["offset"].toInt(), offset);
+        QCOMPARE(first["length"].toInt(), length);
+    }
+
+    void repliesPointAtExistingMessagesOnly()
+    {
+        const int client = sim.signIn(folder.path());
+        const qint64 target = sim.historyOf(client, kMediaBot).first()["id"].toInteger();
+        auto sendReply = [&](qint64 to, const QString &extra) {
+            QJsonObject send = textMessage(kMediaBot, "answer", extra);
+            send.insert("reply_to", request("inputMessageReplyToMessage", {{"message_id", to},
+                                                                           {"quote", QJsonValue::Null},
+                                                                           {"checklist_task_id", 0},
+                                                                           {"poll_option_id", ""}}));
+            sim.send(client, send);
+            return sim.answer(extra).value_or(QJsonObject());
+        };
+        const QJsonObject reply = sendReply(target, "real")["reply_to"].toObject();
+        QCOMPARE(reply["@type"].toString(), QStringLiteral("messageReplyToMessage"));
+        QCOMPARE(reply["message_id"].toInteger(), target);
+        QVERIFY(!sendReply(999, "gone").contains("reply_to"));
+    }
+
+    void synchronousDownloadAnswersWhenDoneAndCancelStopsIt()
+    {
+        const int client = sim.signIn(folder.path());
+        QList<int> files;
+        for (const QJsonObject &m : sim.historyOf(client, kMediaBot)) {
+            if (contentType(m) == "messageDocument")
+                files.append(
+                    m["content"].toObject()["document"].toObject()["document"].toObject()["id"].toInt());
+        }
+        QVERIFY(files.size() >= 2);
+        sim.send(
+            client,
+            request("downloadFile",
+                    {{"file_id", files[0]}, {"priority", 1}, {"synchronous", true}, {"@extra", "sync"}}));
+        const auto done = sim.answer("sync");
+        QVERIFY(done->value("local").toObject()["is_downloading_completed"].toBool());
+        QVERIFY(QFile::exists(done->value("local").toObject()["path"].toString()));
+
+        sim.drain(0); // the first file's updates
+        sim.configure({{"download_step_ms", 200}});
+        sim.send(
+            client,
+            request("downloadFile",
+                    {{"file_id", files[1]}, {"priority", 1}, {"synchronous", true}, {"@extra", "slow"}}));
+        sim.send(client, request("cancelDownloadFile",
+                                 {{"file_id", files[1]}, {"only_if_pending", false}, {"@extra", "cancel"}}));
+        QCOMPARE(sim.answer("cancel")->value("@type").toString(), QStringLiteral("ok"));
+        QCOMPARE(sim.answer("slow")->value("@type").toString(), QStringLiteral("error"));
+        QVERIFY(!sim.update(
+            "updateFile",
+            [](const QJsonObject &o) {
+                return o["file"].toObject()["local"].toObject()["is_downloading_completed"].toBool();
+            },
+            600));
+    }
 };
 
 QTEST_GUILESS_MAIN(TestTdjsonSimChats)

@@ -185,7 +185,7 @@ QByteArray oggPage(const QByteArray &packet, quint8 flags, quint64 granule, quin
     return page;
 }
 
-// Two seconds of silence: one-byte Opus packets (20 ms CELT frames of zero
+// Three seconds of silence: one-byte Opus packets (20 ms CELT frames of zero
 // length), which decoders render as silence.
 QByteArray silentOggOpus()
 {
@@ -205,7 +205,7 @@ QByteArray silentOggOpus()
     tags.append(4, char(0));
     QByteArray out = oggPage(head, 0x02, 0, 0);
     out += oggPage(tags, 0x00, 0, 1);
-    const int frames = 100;
+    const int frames = 150;
     for (int i = 0; i < frames; ++i) {
         const quint8 flags = i == frames - 1 ? 0x04 : 0x00;
         out += oggPage(QByteArray(1, char(0xf8)), flags, quint64(312 + (i + 1) * 960), quint32(2 + i));
@@ -254,7 +254,7 @@ int main(int argc, char **argv)
     const QString ffmpeg = QStandardPaths::findExecutable("ffmpeg");
     const bool encodedVoice =
         !ffmpeg.isEmpty() &&
-        runFfmpeg(ffmpeg, {"-f", "lavfi", "-i", "sine=frequency=330:duration=2.5", "-af", "volume=0.4", "-ac",
+        runFfmpeg(ffmpeg, {"-f", "lavfi", "-i", "sine=frequency=330:duration=3", "-af", "volume=0.4", "-ac",
                            "1", "-c:a", "libopus", "-b:a", "24k", voice});
     if (!encodedVoice)
         ok = writeFile(voice, silentOggOpus()) && ok;
