@@ -2,6 +2,7 @@
 
 #include "telegram/BotMessage.h"
 #include "telegram/TelegramClient.h"
+#include "ui/TelegramWindow.h"
 
 #include <QDateTime>
 #include <QObject>
@@ -15,7 +16,6 @@ class BotFaceView;
 class SecretStore;
 class SettingsStore;
 class SignInView;
-class TelegramWindow;
 
 // What differs between the product, the demo and the tests.
 struct AppEnvironment

@@ -1,12 +1,11 @@
 #pragma once
 
 #include "app/AppDelegate.h"
+#include "platform/SecretStore.h"
+#include "settings/SettingsStore.h"
 
 #include <QTemporaryDir>
 #include <memory>
-
-class SecretStore;
-class SettingsStore;
 
 // Builds the environment the controller runs in: the user's own stores and
 // real TDLib, or, for the demo, throw-away storage, in-memory secrets and the
