@@ -135,8 +135,7 @@ void PeekabooBridge::ensureCustomProvider(const PeekabooCommand &command) const
         command.prefixArguments +
         PeekabooTool::registrationArguments(*custom, PeekabooProviders::environmentVariable(provider));
     request.capture = ProcessRunner::Capture::Discard;
-    // Generous, for a first npx download, but never endless.
-    request.timeLimit = std::chrono::seconds(180);
+    request.timeLimit = PeekabooTool::registrationTimeLimit;
     ProcessRunner::runBlocking(request);
 }
 

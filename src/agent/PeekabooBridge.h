@@ -38,8 +38,8 @@ public:
         QString home = QDir::homePath();
         // Where the tool is looked for; the standard places under home when unset.
         std::optional<PeekabooToolLocations> locations;
-        std::chrono::milliseconds agentTimeLimit = std::chrono::seconds(360);
-        std::chrono::milliseconds testTimeLimit = std::chrono::seconds(60);
+        std::chrono::milliseconds agentTimeLimit = PeekabooTool::agentTimeLimit;
+        std::chrono::milliseconds testTimeLimit = PeekabooTool::keyTestTimeLimit;
         std::chrono::milliseconds pollInterval = std::chrono::seconds(1);
         // The visual companion app, started before runs where it exists (macOS).
         QString companionAppPath = QStringLiteral("/Applications/Peekaboo.app");

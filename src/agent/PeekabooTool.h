@@ -37,6 +37,21 @@ namespace PeekabooTool {
 
 inline const QString npmPackage = QStringLiteral("@fennick/peekaboo");
 
+// How long each use may take before the tool is terminated.
+inline constexpr std::chrono::seconds agentTimeLimit{360};
+inline constexpr std::chrono::seconds keyTestTimeLimit{60};
+// npx may have to download the package first.
+inline constexpr std::chrono::seconds permissionsTimeLimit(bool viaNpx)
+{
+    return std::chrono::seconds(viaNpx ? 90 : 20);
+}
+inline constexpr std::chrono::seconds permissionRequestTimeLimit{30};
+inline constexpr std::chrono::seconds downloadTimeLimit{180};
+inline constexpr std::chrono::seconds accountStatusTimeLimit{20};
+// Registration has no limit of its own; this only keeps a stuck tool from
+// blocking forever.
+inline constexpr std::chrono::seconds registrationTimeLimit{180};
+
 std::optional<PeekabooCommand> locate(const PeekabooToolLocations &locations);
 
 // The arguments after the prefix, one function per use.
