@@ -270,6 +270,14 @@ void TelegramClient::handleError(const QJsonObject &object)
         }
         return;
     }
+    if (extra == u"check-password") {
+        publishStatus(QStringLiteral("Telegram error: ") + message);
+        post([this] {
+            if (onPasswordRequested)
+                onPasswordRequested();
+        });
+        return;
+    }
     if (message.contains(u"QR_CODE_EXPIRED") || message.contains(u"LOGIN_TOKEN_EXPIRED")) {
         m_hasRequestedQR = false;
         requestQR();

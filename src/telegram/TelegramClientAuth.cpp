@@ -20,7 +20,11 @@ void TelegramClient::logOut()
 
 void TelegramClient::checkPassword(const QString &password)
 {
-    send(QJsonObject{{kType, QStringLiteral("checkAuthenticationPassword")}, {QStringLiteral("password"), password}});
+    // Tagged so that a rejected password asks again: TDLib stays waiting for it
+    // without announcing the state a second time.
+    send(QJsonObject{{kType, QStringLiteral("checkAuthenticationPassword")},
+                     {QStringLiteral("password"), password},
+                     {QStringLiteral("@extra"), QStringLiteral("check-password")}});
 }
 
 void TelegramClient::closeForTermination()

@@ -103,6 +103,11 @@ private slots:
         QCOMPARE(h.statuses.last(), QString("Enter your Telegram two-step verification password."));
         h.client->checkPassword("secret");
         QCOMPARE(h.fake.sentOfType("checkAuthenticationPassword")[0]["password"].toString(), QString("secret"));
+        // TDLib answers a wrong password with an error and stays waiting: the prompt opens again.
+        h.deliver(QJsonObject{{"@type", "error"}, {"code", 400}, {"message", "PASSWORD_HASH_INVALID"},
+                              {"@extra", h.fake.sentOfType("checkAuthenticationPassword")[0]["@extra"]}});
+        QCOMPARE(h.passwordRequests, 2);
+        QCOMPARE(h.statuses.last(), QString("Telegram error: PASSWORD_HASH_INVALID"));
         h.deliver(ClientHarness::authState("authorizationStateReady"));
         QCOMPARE(h.authorizations, QList<bool>{true});
         QCOMPARE(h.statuses.last(), QString("Loading your bot conversations…"));
