@@ -12,6 +12,8 @@
 #include <optional>
 
 class Alerts;
+class AppTheme;
+class QImage;
 class BotFaceView;
 class SecretStore;
 class SettingsStore;
@@ -50,6 +52,9 @@ public:
     void chooseBot();
     void selectBot(const BotConversation &conversation);
     void sendComposerText(const QString &text);
+    // The theme change and the light/dark switch, with every themed view recoloured.
+    void changeTheme(AppTheme theme);
+    void updateAppearance(bool lightAppearance);
 
     TelegramWindow *window() const { return m_window; }
     SignInView *signInView() const { return m_signIn; }
@@ -91,6 +96,15 @@ private:
     void onClosed();
     void setRemoteTyping(bool typing);
     void retryLastMessage();
+    // The bot face's transcript and composer actions (AppDelegateBots.cpp).
+    void wireBotFace();
+    void applyTheme();
+    void deleteMessage(const BotMessage &message);
+    void sendQuickReaction(const QString &reaction, const BotMessage &message);
+    void saveAttachment(const BotMessageSegment &segment);
+    void sendPastedFile(const QString &path);
+    void sendPastedImage(const QImage &image);
+    void afterSending(const QString &text, const std::optional<QString> &replyTo);
 
     AppEnvironment m_env;
     std::unique_ptr<Alerts> m_ownAlerts;
@@ -129,4 +143,5 @@ private:
     bool m_hoverShrinkEnabled = true;
     bool m_lightAppearanceEnabled = false;
     bool m_terminationPending = false;
+    bool m_botFaceWired = false;
 };

@@ -1,81 +1,295 @@
 #include "ui/BotFaceView.h"
 
-#include <QDateTime>
+#include "speech/MessageSpeaker.h"
+#include "ui/AudioPlayback.h"
+#include "ui/ComposerTextView.h"
+#include "ui/ComposerView.h"
+#include "ui/IconTable.h"
+#include "ui/MermaidHost.h"
+#include "ui/TelegramMessageRow.h"
+#include "ui/TranscriptController.h"
+#include "ui/TranscriptView.h"
+
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
-#include <QListWidget>
-#include <QPushButton>
-#include <QStackedWidget>
+#include <QScreen>
+#include <QTimer>
+#include <QToolButton>
 #include <QVBoxLayout>
 
-BotFaceView::BotFaceView(QWidget *parent) : QWidget(parent)
+namespace {
+constexpr int toolSymbol = 13;
+constexpr int statusLingerMs = 8000;
+} // namespace
+
+BotFaceView::BotFaceView(QWidget *parent)
+    : QWidget(parent), m_speaker(std::make_unique<SilentMessageSpeaker>()), m_audio(new AudioPlayback(this)),
+      m_mermaid(new MermaidHost(QString(), this))
 {
-    auto *choose = new QPushButton(QStringLiteral("Choose Bot…"), this);
-    connect(choose, &QPushButton::clicked, this, &BotFaceView::chooseBotRequested);
-    m_retry = new QPushButton(QStringLiteral("Retry"), this);
-    m_retry->setEnabled(false);
-    connect(m_retry, &QPushButton::clicked, this, &BotFaceView::retryRequested);
-    auto *toolbar = new QHBoxLayout;
+    m_toolbar = new QWidget(this);
+    auto *toolbar = new QHBoxLayout(m_toolbar);
+    toolbar->setContentsMargins(10, 6, 8, 6);
+    toolbar->setSpacing(2);
+    m_search = new QLineEdit(m_toolbar);
+    m_search->setPlaceholderText(QStringLiteral("Search"));
+    m_search->setClearButtonEnabled(true);
+    m_search->setFont(UiStyle::font(11.5));
+    m_search->setAccessibleName(QStringLiteral("Search messages"));
+    toolbar->addWidget(m_search, 1);
+    toolbar->addSpacing(4);
+    QToolButton *smaller = makeToolButton(QStringLiteral("textformat.size.smaller"),
+                                          QStringLiteral("Decrease message font size"));
+    m_fontScaleLabel = new QLabel(m_fontScale.label(), m_toolbar);
+    m_fontScaleLabel->setFont(UiStyle::font(10.5, QFont::Medium));
+    m_fontScaleLabel->setMinimumWidth(32);
+    m_fontScaleLabel->setAlignment(Qt::AlignCenter);
+    QToolButton *larger = makeToolButton(QStringLiteral("textformat.size.larger"),
+                                         QStringLiteral("Increase message font size"));
+    QToolButton *pin =
+        makeToolButton(QStringLiteral("pin.fill"),
+                       QStringLiteral("Window stays on top. Click to let other windows come forward."));
+    QToolButton *choose = makeToolButton(QStringLiteral("person.2"), QStringLiteral("Choose Bot…"));
+    toolbar->addWidget(smaller);
+    toolbar->addWidget(m_fontScaleLabel);
+    toolbar->addWidget(larger);
+    toolbar->addSpacing(4);
+    toolbar->addWidget(pin);
     toolbar->addWidget(choose);
-    toolbar->addStretch();
-    toolbar->addWidget(m_retry);
+    connect(smaller, &QToolButton::clicked, this, &BotFaceView::decreaseFontSize);
+    connect(larger, &QToolButton::clicked, this, &BotFaceView::increaseFontSize);
+    connect(pin, &QToolButton::clicked, this, &BotFaceView::pinToggled);
+    connect(choose, &QToolButton::clicked, this, &BotFaceView::chooseBotRequested);
 
-    m_stack = new QStackedWidget(this);
-    m_empty = new QLabel(QStringLiteral("Choose a bot conversation to begin."), m_stack);
-    m_empty->setAlignment(Qt::AlignCenter);
-    m_empty->setWordWrap(true);
-    m_list = new QListWidget(m_stack);
-    m_list->setWordWrap(true);
-    m_list->setSelectionMode(QAbstractItemView::NoSelection);
-    m_stack->addWidget(m_empty);
-    m_stack->addWidget(m_list);
+    m_separator = new QWidget(this);
+    m_separator->setFixedHeight(1);
+    m_transcriptView = new TranscriptView(this);
+    m_transcript = new TranscriptController(m_transcriptView, m_audio, m_speaker.get(), m_mermaid, this);
+    connect(m_search, &QLineEdit::textChanged, m_transcript, &TranscriptController::searchChanged);
 
-    m_input = new QLineEdit(this);
-    m_send = new QPushButton(QStringLiteral("Send"), this);
-    auto send = [this] {
-        const QString text = m_input->text();
-        if (text.trimmed().isEmpty())
-            return;
-        m_input->clear();
-        emit sendRequested(text);
-    };
-    connect(m_input, &QLineEdit::returnPressed, this, send);
-    connect(m_send, &QPushButton::clicked, this, send);
-    auto *composer = new QHBoxLayout;
-    composer->addWidget(m_input, 1);
-    composer->addWidget(m_send);
+    m_status = new QLabel(this);
+    m_status->setFont(UiStyle::font(10.5));
+    m_status->setContentsMargins(14, 2, 14, 0);
+    m_status->setWordWrap(true);
+    m_status->hide();
+
+    m_composer = new ComposerView(this);
+    connect(m_composer, &ComposerView::sendRequested, this,
+            [this] { emit sendRequested(m_composer->text()); });
+    connect(m_composer, &ComposerView::runAsMacTaskRequested, this,
+            [this] { emit runDraftAsMacTaskRequested(m_composer->text()); });
+    connect(m_composer, &ComposerView::retryRequested, this, &BotFaceView::retryRequested);
+    connect(m_composer, &ComposerView::attachRequested, this, &BotFaceView::attachRequested);
+    connect(m_composer, &ComposerView::recordRequested, this, &BotFaceView::recordRequested);
+    m_composer->input()->onPasteFile = [this](const QUrl &url) { emit pasteFileRequested(url); };
+    m_composer->input()->onPasteImage = [this](const QImage &image) { emit pasteImageRequested(image); };
+    m_transcript->actions.reply = [this](const BotMessage &message) { m_composer->beginReply(message); };
 
     auto *layout = new QVBoxLayout(this);
-    layout->setContentsMargins(8, 8, 8, 8);
-    layout->addLayout(toolbar);
-    layout->addWidget(m_stack, 1);
-    layout->addLayout(composer);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addWidget(m_toolbar);
+    layout->addWidget(m_separator);
+    layout->addWidget(m_transcriptView, 1);
+    layout->addWidget(m_status);
+    layout->addWidget(m_composer);
+
+    applyTheme(UiTheme{AppTheme(), ChatStyle::lightAppearance()});
     setEmptyStateVisible(true);
+}
+
+BotFaceView::~BotFaceView()
+{
+    // Rows hold the speaker; they go before it does.
+    delete m_transcriptView;
+    m_transcriptView = nullptr;
+}
+
+QToolButton *BotFaceView::makeToolButton(const QString &symbol, const QString &toolTip)
+{
+    auto *button = new QToolButton(m_toolbar);
+    button->setAutoRaise(true);
+    button->setFixedSize(24, 24);
+    button->setToolTip(toolTip);
+    button->setAccessibleName(toolTip);
+    button->setText(toolTip);
+    button->setProperty("symbol", symbol);
+    button->setFocusPolicy(Qt::NoFocus);
+    m_toolButtons << button;
+    return button;
+}
+
+void BotFaceView::refreshToolbarIcons()
+{
+    for (QToolButton *button : std::as_const(m_toolButtons)) {
+        QString symbol = button->property("symbol").toString();
+        QColor tint = m_theme.secondary();
+        if (symbol == QLatin1String("pin.fill") || symbol == QLatin1String("pin.slash")) {
+            symbol = m_pinned ? QStringLiteral("pin.fill") : QStringLiteral("pin.slash");
+            button->setProperty("symbol", symbol);
+            tint = m_pinned ? m_theme.accent() : m_theme.secondary();
+            const QString help =
+                m_pinned ? QStringLiteral("Window stays on top. Click to let other windows come forward.")
+                         : QStringLiteral("Keep window on top");
+            button->setToolTip(help);
+            button->setAccessibleName(help);
+        } else if (symbol == QLatin1String("person.2")) {
+            tint = m_theme.accent();
+        }
+        const QIcon icon = IconTable::icon(symbol, tint, toolSymbol);
+        button->setIcon(icon);
+        button->setIconSize(QSize(toolSymbol, toolSymbol));
+        button->setToolButtonStyle(icon.isNull() ? Qt::ToolButtonTextOnly : Qt::ToolButtonIconOnly);
+    }
+}
+
+void BotFaceView::setPinned(bool pinned)
+{
+    m_pinned = pinned;
+    refreshToolbarIcons();
 }
 
 void BotFaceView::setMessages(const QList<BotMessage> &messages)
 {
-    m_list->clear();
-    for (const BotMessage &message : messages) {
-        const QString time = QDateTime::fromSecsSinceEpoch(message.date).toString(QStringLiteral("HH:mm"));
-        QString line = message.text;
-        line.replace(u'\n', u' ');
-        m_list->addItem(QStringLiteral("%1 %2  %3").arg(message.isOutgoing ? QStringLiteral("→") : QStringLiteral("←"),
-                                                        time, line));
-    }
-    m_list->scrollToBottom();
+    m_transcript->showMessages(messages, true, false);
 }
 
 void BotFaceView::setEmptyStateVisible(bool visible)
 {
-    m_stack->setCurrentWidget(visible ? static_cast<QWidget *>(m_empty) : m_list);
+    m_transcriptView->setEmptyState(QStringLiteral("Choose a bot from Settings → Choose Bot…"), visible);
 }
-void BotFaceView::setComposerPlaceholder(const QString &text) { m_input->setPlaceholderText(text); }
-QString BotFaceView::composerPlaceholder() const { return m_input->placeholderText(); }
-void BotFaceView::setRetryEnabled(bool enabled) { m_retry->setEnabled(enabled); }
-void BotFaceView::clearReplyBar() {}
-void BotFaceView::clearSearch() {}
-void BotFaceView::focusComposer() { m_input->setFocus(); }
-int BotFaceView::shownMessageCount() const { return m_list->count(); }
-QString BotFaceView::shownLine(int row) const { return m_list->item(row) ? m_list->item(row)->text() : QString(); }
+
+void BotFaceView::setComposerPlaceholder(const QString &text)
+{
+    m_composer->setPlaceholderString(text);
+}
+
+QString BotFaceView::composerPlaceholder() const
+{
+    return m_composer->input()->placeholderString();
+}
+
+void BotFaceView::setRetryEnabled(bool enabled)
+{
+    m_composer->setRetryEnabled(enabled);
+}
+
+void BotFaceView::clearReplyBar()
+{
+    m_composer->clearReply();
+}
+
+void BotFaceView::clearSearch()
+{
+    const QSignalBlocker blocker(m_search);
+    m_search->clear();
+    m_transcript->clearSearch();
+}
+
+void BotFaceView::focusSearch()
+{
+    m_search->setFocus();
+    m_search->selectAll();
+}
+
+void BotFaceView::focusComposer()
+{
+    QWidget *window = this->window();
+    if (window && window->isVisible() && !window->isActiveWindow())
+        window->activateWindow();
+    m_composer->input()->setFocus();
+}
+
+int BotFaceView::shownMessageCount() const
+{
+    return int(m_transcriptView->orderedRows().size());
+}
+
+QString BotFaceView::shownLine(int row) const
+{
+    const QList<TelegramMessageRow *> rows = m_transcriptView->orderedRows();
+    return row >= 0 && row < rows.size() ? rows[row]->message().text : QString();
+}
+
+void BotFaceView::showStatus(const QString &text)
+{
+    m_status->setText(text);
+    m_status->setVisible(!text.isEmpty());
+    QTimer::singleShot(statusLingerMs, m_status, [label = m_status, text] {
+        if (label->text() == text)
+            label->hide();
+    });
+}
+
+QString BotFaceView::statusText() const
+{
+    return m_status->text();
+}
+
+void BotFaceView::applyTheme(const UiTheme &theme)
+{
+    m_theme = theme;
+    setPalette(theme.palette());
+    UiStyle::setBackground(this, theme.window());
+    UiStyle::setBackground(m_toolbar, theme.window());
+    UiStyle::setBackground(m_separator, theme.border());
+    QPalette statusPalette = m_status->palette();
+    statusPalette.setColor(QPalette::WindowText, theme.secondary());
+    m_status->setPalette(statusPalette);
+    QPalette searchPalette = theme.palette();
+    searchPalette.setColor(QPalette::Base, theme.composer());
+    m_search->setPalette(searchPalette);
+    refreshToolbarIcons();
+    m_composer->setTheme(theme);
+    m_transcript->setTheme(theme);
+}
+
+QString BotFaceView::fontScaleLabel() const
+{
+    return m_fontScaleLabel->text();
+}
+
+void BotFaceView::decreaseFontSize()
+{
+    const qreal old = m_fontScale.value();
+    if (m_fontScale.decrease())
+        updateFontSize(old);
+}
+
+void BotFaceView::increaseFontSize()
+{
+    const qreal old = m_fontScale.value();
+    if (m_fontScale.increase())
+        updateFontSize(old);
+}
+
+void BotFaceView::updateFontSize(qreal oldScale)
+{
+    const qreal scale = m_fontScale.value();
+    // The window grows and shrinks with the text, centred where it was and inside the screen.
+    QWidget *window = this->window();
+    if (window && window != this && window->isVisible()) {
+        const QRect frame = window->geometry();
+        const int width = qMax(window->minimumWidth(),
+                               qRound(FontScale::scaledWindowWidth(frame.width(), oldScale, scale)));
+        QRect target(frame.center().x() - width / 2, frame.y(), width, frame.height());
+        if (const QScreen *screen = window->screen()) {
+            const QRect available = screen->availableGeometry();
+            if (target.width() > available.width())
+                target.setWidth(available.width());
+            target.moveLeft(qBound(available.left(), target.left(), available.right() - target.width() + 1));
+        }
+        window->setGeometry(target);
+    }
+    m_fontScaleLabel->setText(m_fontScale.label());
+    m_composer->setFontScale(scale);
+    m_transcript->setFontScale(scale);
+    emit fontScaleChanged(scale);
+}
+
+void BotFaceView::resizeEvent(QResizeEvent *event)
+{
+    QWidget::resizeEvent(event);
+    m_transcriptView->updateTranscriptInsets(width());
+}

@@ -1,22 +1,41 @@
 #pragma once
 
+#include "chat/FontScale.h"
 #include "telegram/BotMessage.h"
+#include "ui/UiStyle.h"
 
+#include <QImage>
+#include <QUrl>
 #include <QWidget>
+#include <memory>
 
+class AudioPlayback;
+class ComposerView;
+class MermaidHost;
+class MessageSpeaker;
 class QLabel;
 class QLineEdit;
-class QListWidget;
-class QPushButton;
-class QStackedWidget;
+class QToolButton;
+class TranscriptController;
+class TranscriptView;
 
-// The bot face: toolbar, the conversation and the composer.
+// The bot face: the toolbar (search, font size, pin, bot chooser), the
+// transcript, the status line and the composer. It owns the application's one
+// audio player, speaker and diagram host, which its rows share.
 class BotFaceView : public QWidget
 {
     Q_OBJECT
 public:
     explicit BotFaceView(QWidget *parent = nullptr);
+    ~BotFaceView() override;
 
+    TranscriptController *transcript() const { return m_transcript; }
+    TranscriptView *transcriptView() const { return m_transcriptView; }
+    ComposerView *composer() const { return m_composer; }
+    AudioPlayback *audio() const { return m_audio; }
+    QLineEdit *searchField() const { return m_search; }
+
+    // Shows a full list (no search change, no forced rebuild), scrolled to the bottom.
     void setMessages(const QList<BotMessage> &messages);
     void setEmptyStateVisible(bool visible);
     void setComposerPlaceholder(const QString &text);
@@ -24,20 +43,58 @@ public:
     void setRetryEnabled(bool enabled);
     void clearReplyBar();
     void clearSearch();
+    void focusSearch();
     void focusComposer();
     int shownMessageCount() const;
     QString shownLine(int row) const;
 
+    // The window's status line for short results and failures.
+    void showStatus(const QString &text);
+    QString statusText() const;
+
+    void applyTheme(const UiTheme &theme);
+    const UiTheme &theme() const { return m_theme; }
+
+    qreal fontScale() const { return m_fontScale.value(); }
+    void decreaseFontSize();
+    void increaseFontSize();
+    QString fontScaleLabel() const;
+    // Shows the pin state; the window's level is the controller's.
+    void setPinned(bool pinned);
+
 signals:
     void sendRequested(const QString &text);
+    void runDraftAsMacTaskRequested(const QString &text);
     void chooseBotRequested();
     void retryRequested();
+    void pinToggled();
+    void attachRequested();
+    void recordRequested();
+    void pasteFileRequested(const QUrl &url);
+    void pasteImageRequested(const QImage &image);
+    void fontScaleChanged(qreal scale);
+
+protected:
+    void resizeEvent(QResizeEvent *event) override;
 
 private:
-    QStackedWidget *m_stack;
-    QLabel *m_empty;
-    QListWidget *m_list;
-    QLineEdit *m_input;
-    QPushButton *m_send;
-    QPushButton *m_retry;
+    QToolButton *makeToolButton(const QString &symbol, const QString &toolTip);
+    void refreshToolbarIcons();
+    void updateFontSize(qreal oldScale);
+
+    UiTheme m_theme;
+    FontScale m_fontScale;
+    bool m_pinned = true;
+    std::unique_ptr<MessageSpeaker> m_speaker;
+    AudioPlayback *m_audio;
+    MermaidHost *m_mermaid;
+    QWidget *m_toolbar;
+    QLineEdit *m_search;
+    QLabel *m_fontScaleLabel;
+    QList<QToolButton *> m_toolButtons;
+    QWidget *m_separator;
+    TranscriptView *m_transcriptView;
+    TranscriptController *m_transcript;
+    QLabel *m_status;
+    ComposerView *m_composer;
 };

@@ -1,0 +1,129 @@
+#include "ui/CodeBlockView.h"
+
+#include "chat/CodeHighlighter.h"
+#include "ui/IconTable.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPainter>
+#include <QPainterPath>
+#include <QPointer>
+#include <QScrollArea>
+#include <QTimer>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+namespace M = ChatStyle::Metrics;
+
+CodeBlockView::CodeBlockView(const QString &language, const QString &source, qreal fontScale,
+                             const UiTheme &theme, QWidget *parent)
+    : QFrame(parent), m_source(source), m_theme(theme), m_fontScale(fontScale)
+{
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+
+    auto *header = new QWidget(this);
+    header->setFixedHeight(qRound(M::codeHeaderHeight * fontScale));
+    auto *headerLayout = new QHBoxLayout(header);
+    headerLayout->setContentsMargins(10, 0, 4, 0);
+    auto *languageLabel = new QLabel(language.isEmpty() ? QStringLiteral("code") : language, header);
+    languageLabel->setFont(UiStyle::font(10.5 * fontScale, QFont::DemiBold));
+    QPalette labelPalette = languageLabel->palette();
+    labelPalette.setColor(QPalette::WindowText, theme.secondary());
+    languageLabel->setPalette(labelPalette);
+    m_copyButton = new QToolButton(header);
+    m_copyButton->setAutoRaise(true);
+    m_copyButton->setToolButtonStyle(Qt::ToolButtonIconOnly);
+    showCopied(false);
+    connect(m_copyButton, &QToolButton::clicked, this, &CodeBlockView::copyCode);
+    headerLayout->addWidget(languageLabel);
+    headerLayout->addStretch();
+    headerLayout->addWidget(m_copyButton);
+    layout->addWidget(header);
+
+    m_code = new QLabel(this);
+    m_code->setTextFormat(Qt::RichText);
+    m_code->setText(highlightedHtml(source, theme));
+    m_code->setFont(UiStyle::monospaceFont(11 * fontScale));
+    m_code->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    m_code->setWordWrap(false);
+    m_code->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    m_code->setContentsMargins(10, 8, 10, 8);
+    m_code->setMinimumHeight(qRound((M::codeMinimumHeight)*fontScale));
+    // Long lines are clipped by the row rather than widening it.
+    m_code->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    layout->addWidget(m_code);
+    setAccessibleName(QStringLiteral("Code"));
+}
+
+QString CodeBlockView::highlightedHtml(const QString &source, const UiTheme &theme)
+{
+    const auto roles = CodeHighlighter::characterRoles(source);
+    const QString base = theme.resolve(CodeHighlighter::baseColor()).name();
+    QString html = QStringLiteral("<pre style=\"margin:0; color:%1\">").arg(base);
+    qsizetype i = 0;
+    while (i < source.size()) {
+        auto roleAt = [&roles](qsizetype at) {
+            return at < roles.size() ? roles[at] : std::optional<CodeHighlighter::Role>();
+        };
+        const std::optional<CodeHighlighter::Role> role = roleAt(i);
+        qsizetype end = i + 1;
+        while (end < source.size() && roleAt(end) == role)
+            ++end;
+        const QString run = source.mid(i, end - i).toHtmlEscaped();
+        if (role)
+            html += QStringLiteral("<span style=\"color:%1\">%2</span>")
+                        .arg(theme.resolve(CodeHighlighter::color(*role)).name(), run);
+        else
+            html += run;
+        i = end;
+    }
+    html += QStringLiteral("</pre>");
+    return html;
+}
+
+void CodeBlockView::copyCode()
+{
+    QClipboard *clipboard = QApplication::clipboard();
+    if (!clipboard)
+        return;
+    clipboard->setText(m_source);
+    showCopied(true);
+    QPointer<CodeBlockView> self(this);
+    QTimer::singleShot(M::copiedFeedbackMs, this, [self] {
+        if (self)
+            self->showCopied(false);
+    });
+}
+
+void CodeBlockView::showCopied(bool copied)
+{
+    const QString symbol = copied ? QStringLiteral("checkmark") : QStringLiteral("doc.on.doc");
+    const QString tip = copied ? QStringLiteral("Copied") : QStringLiteral("Copy code");
+    const QIcon icon = IconTable::icon(symbol, m_theme.secondary(), qRound(M::codeCopySymbol * m_fontScale));
+    m_copyButton->setIcon(icon);
+    m_copyButton->setToolButtonStyle(icon.isNull() ? Qt::ToolButtonTextOnly : Qt::ToolButtonIconOnly);
+    m_copyButton->setText(tip);
+    m_copyButton->setToolTip(tip);
+    m_copyButton->setAccessibleName(tip);
+}
+
+void CodeBlockView::paintEvent(QPaintEvent *)
+{
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::Antialiasing);
+    const QRectF box = QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5);
+    QPainterPath outline;
+    outline.addRoundedRect(box, M::codeCornerRadius, M::codeCornerRadius);
+    painter.fillPath(outline, m_theme.resolve(ChatStyle::codeSurface()));
+    painter.save();
+    painter.setClipPath(outline);
+    painter.fillRect(QRectF(0, 0, width(), qRound(M::codeHeaderHeight * m_fontScale)),
+                     m_theme.resolve(ChatStyle::codeHeader()));
+    painter.restore();
+    painter.setPen(QPen(m_theme.border(), M::codeBorderWidth));
+    painter.drawPath(outline);
+}

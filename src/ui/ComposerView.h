@@ -1,0 +1,70 @@
+#pragma once
+
+#include "telegram/BotMessage.h"
+#include "ui/UiStyle.h"
+
+#include <QWidget>
+#include <optional>
+
+class ComposerTextView;
+class QLabel;
+class QToolButton;
+
+// The bottom of the bot face: the reply bar, the input and its buttons
+// (attach, record, clear, retry, send). The input keeps a height of two to
+// five lines of its text.
+class ComposerView : public QWidget
+{
+    Q_OBJECT
+public:
+    explicit ComposerView(QWidget *parent = nullptr);
+
+    ComposerTextView *input() const { return m_input; }
+    QString text() const;
+    void clearInput();
+
+    void beginReply(const BotMessage &message);
+    void clearReply();
+    const std::optional<BotMessage> &replyTarget() const { return m_replyTarget; }
+    bool isReplyBarVisible() const;
+    QString replyHeading() const;
+    QString replyPreview() const;
+
+    void setRetryEnabled(bool enabled);
+    bool isRetryEnabled() const;
+    void setPlaceholderString(const QString &text);
+
+    void updateComposerInputHeight(bool hoverCollapsed = false);
+    int inputHeight() const;
+    void setTheme(const UiTheme &theme);
+    void setFontScale(qreal scale);
+
+    QToolButton *button(const QString &symbol) const;
+
+signals:
+    void sendRequested();
+    void runAsMacTaskRequested();
+    void retryRequested();
+    void attachRequested();
+    void recordRequested();
+
+protected:
+    void resizeEvent(QResizeEvent *event) override;
+
+private:
+    QToolButton *makeButton(const QString &symbol, const QString &toolTip, bool circular);
+    void refreshButtonIcons();
+    void refreshReplyBar();
+
+    UiTheme m_theme;
+    qreal m_fontScale = 1.0;
+    std::optional<BotMessage> m_replyTarget;
+    QWidget *m_replyBar;
+    QWidget *m_replyAccent;
+    QLabel *m_replyHeading;
+    QLabel *m_replyPreview;
+    QToolButton *m_cancelReply;
+    QWidget *m_inputBox;
+    ComposerTextView *m_input;
+    QList<QToolButton *> m_buttons;
+};

@@ -1,0 +1,67 @@
+#include "ui/MermaidHost.h"
+
+#include "ui/MermaidPlugin.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QPluginLoader>
+#include <QTimer>
+#include <QWidget>
+
+MermaidHost::MermaidHost(QString pluginPath, QObject *parent)
+    : QObject(parent), m_pluginPath(pluginPath.isEmpty() ? defaultPluginPath() : std::move(pluginPath))
+{
+}
+
+MermaidHost::~MermaidHost() = default;
+
+QString MermaidHost::defaultPluginPath()
+{
+    return QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("libtessaly_mermaid.so"));
+}
+
+QWidget *MermaidHost::createDiagram(const QString &source, bool lightAppearance, QWidget *parent)
+{
+    if (!m_factory && !m_loadFailed) {
+        if (QFileInfo::exists(m_pluginPath)) {
+            m_loader = std::make_unique<QPluginLoader>(m_pluginPath);
+            m_factory = qobject_cast<MermaidViewFactory *>(m_loader->instance());
+        }
+        // A missing or broken plugin is not retried for every diagram.
+        m_loadFailed = !m_factory;
+        if (!m_factory)
+            m_loader.reset();
+    }
+    if (!m_factory)
+        return nullptr;
+    QWidget *view = m_factory->createView(source, lightAppearance, parent);
+    if (!view)
+        return nullptr;
+    ++m_liveViews;
+    connect(view, &QObject::destroyed, this, &MermaidHost::viewGone);
+    return view;
+}
+
+void MermaidHost::viewGone()
+{
+    if (--m_liveViews > 0)
+        return;
+    // Rows are often rebuilt in one go: wait for the new ones before letting go.
+    QTimer::singleShot(0, this, [this] {
+        if (m_liveViews == 0)
+            release();
+    });
+}
+
+void MermaidHost::release()
+{
+    // The plugin's object and web views go; the library itself stays mapped,
+    // since Qt WebEngine cannot be unloaded from a running process.
+    if (m_loader) {
+        if (QObject *root = m_loader->instance())
+            delete root;
+    }
+    m_factory = nullptr;
+    m_loader.reset();
+}

@@ -1,0 +1,26 @@
+#include "ui/MessageDeletion.h"
+
+namespace MessageDeletion {
+
+AlertRequest request(const BotMessage &message)
+{
+    AlertRequest request;
+    request.message = QStringLiteral("Delete this message?");
+    request.informativeText = message.isOutgoing
+                                  ? QStringLiteral("It will be removed from this conversation for everyone.")
+                                  : QStringLiteral("It will be removed from this conversation for you.");
+    request.buttons = {QStringLiteral("Cancel"), QStringLiteral("Delete")};
+    return request;
+}
+
+void confirm(Alerts &alerts, const BotMessage &message, std::function<void(bool forEveryone)> deleteMessage)
+{
+    const bool forEveryone = message.isOutgoing;
+    alerts.present(request(message),
+                   [deleteMessage = std::move(deleteMessage), forEveryone](const AlertAnswer &answer) {
+                       if (answer.buttonIndex == 1 && deleteMessage)
+                           deleteMessage(forEveryone);
+                   });
+}
+
+} // namespace MessageDeletion

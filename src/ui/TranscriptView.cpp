@@ -1,0 +1,190 @@
+#include "ui/TranscriptView.h"
+
+#include "chat/TranscriptLayout.h"
+#include "ui/IconTable.h"
+#include "ui/TelegramMessageRow.h"
+
+#include <QLabel>
+#include <QScrollBar>
+#include <QTimer>
+#include <QVBoxLayout>
+
+namespace M = ChatStyle::Metrics;
+
+TranscriptView::TranscriptView(QWidget *parent) : QScrollArea(parent)
+{
+    setFrameShape(QFrame::NoFrame);
+    setWidgetResizable(true);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_document = new QWidget;
+    m_document->setObjectName(QStringLiteral("transcriptDocument"));
+    m_column = new QVBoxLayout(m_document);
+    const int inset = int(TranscriptLayout::initialColumnInset);
+    m_column->setContentsMargins(inset, int(M::rowSpacing), inset, int(TranscriptLayout::bottomPadding));
+    m_column->setSpacing(int(TranscriptLayout::rowSpacing));
+    m_column->addStretch(1);
+    setWidget(m_document);
+
+    m_emptyState = new QWidget(viewport());
+    auto *emptyLayout = new QVBoxLayout(m_emptyState);
+    emptyLayout->setSpacing(8);
+    m_emptyIcon = new QLabel(m_emptyState);
+    m_emptyIcon->setAlignment(Qt::AlignCenter);
+    m_emptyLabel = new QLabel(m_emptyState);
+    m_emptyLabel->setAlignment(Qt::AlignCenter);
+    m_emptyLabel->setWordWrap(true);
+    m_emptyLabel->setFont(UiStyle::font(M::emptyStateLabel, QFont::Medium));
+    emptyLayout->addStretch();
+    emptyLayout->addWidget(m_emptyIcon);
+    emptyLayout->addWidget(m_emptyLabel);
+    emptyLayout->addStretch();
+    m_emptyState->hide();
+
+    QScrollBar *bar = verticalScrollBar();
+    connect(bar, &QScrollBar::valueChanged, this, [this, bar](int value) {
+        if (!m_scrollPending)
+            m_pinnedToBottom = value >= bar->maximum() - int(TranscriptLayout::bottomTolerance);
+    });
+    // Rows grow after they are laid out (wrapping, images): follow the end while pinned.
+    connect(bar, &QScrollBar::rangeChanged, this, [this, bar](int, int maximum) {
+        if (m_pinnedToBottom || m_scrollPending)
+            bar->setValue(maximum);
+        m_scrollPending = false;
+    });
+    applyTheme(m_theme);
+}
+
+void TranscriptView::applyPlan(const TranscriptPlan &plan, const RowFactory &makeRow)
+{
+    for (const QString &id : plan.removedRowIDs)
+        discardRow(id);
+    for (qsizetype j = 0; j < plan.visible.size(); ++j) {
+        const BotMessage &message = plan.visible[j];
+        TelegramMessageRow *row = m_messageRows.value(message.id);
+        if (!row || plan.rebuiltIDs.contains(message.id)) {
+            discardRow(message.id);
+            row = makeRow(message);
+            row->setHorizontalInset(m_messageInset);
+            m_messageRows.insert(message.id, row);
+            m_column->insertWidget(int(j), row);
+            continue;
+        }
+        const int at = m_column->indexOf(row);
+        if (at != j) {
+            m_column->removeWidget(row);
+            m_column->insertWidget(int(qMin<qsizetype>(j, m_column->count() - 1)), row);
+        }
+    }
+}
+
+void TranscriptView::discardRow(const QString &id)
+{
+    TelegramMessageRow *row = m_messageRows.take(id);
+    if (!row)
+        return;
+    m_column->removeWidget(row);
+    row->hide();
+    // Deleting now would pull a row out from under its own button's click.
+    row->deleteLater();
+}
+
+QList<TelegramMessageRow *> TranscriptView::orderedRows() const
+{
+    QList<TelegramMessageRow *> rows;
+    for (int i = 0; i < m_column->count(); ++i) {
+        if (auto *row = qobject_cast<TelegramMessageRow *>(m_column->itemAt(i)->widget()))
+            rows << row;
+    }
+    return rows;
+}
+
+TelegramMessageRow *TranscriptView::lastRow() const
+{
+    const int last = m_column->count() - 2; // the stretch closes the column
+    return last >= 0 ? qobject_cast<TelegramMessageRow *>(m_column->itemAt(last)->widget()) : nullptr;
+}
+
+void TranscriptView::setEmptyState(const QString &text, bool visible)
+{
+    m_emptyLabel->setText(text);
+    m_emptyState->setVisible(visible);
+    placeEmptyState();
+}
+
+bool TranscriptView::isEmptyStateShowing() const
+{
+    return !m_emptyState->isHidden();
+}
+
+QString TranscriptView::emptyStateText() const
+{
+    return m_emptyLabel->text();
+}
+
+bool TranscriptView::isAtBottom() const
+{
+    const qreal documentHeight = m_document->height();
+    const qreal clipHeight = viewport()->height();
+    const qreal visibleBottom = verticalScrollBar()->value() + clipHeight;
+    return TranscriptLayout::isAtBottom(documentHeight, clipHeight, visibleBottom);
+}
+
+void TranscriptView::updateTranscriptLayout(bool scrollToBottom)
+{
+    if (viewport()->width() <= 0) {
+        // Before the window has a size: try again on the next turn.
+        if (!m_layoutRetryScheduled) {
+            m_layoutRetryScheduled = true;
+            QTimer::singleShot(0, this, [this, scrollToBottom] {
+                m_layoutRetryScheduled = false;
+                if (isVisible())
+                    updateTranscriptLayout(scrollToBottom);
+            });
+        }
+        return;
+    }
+    const bool atBottom = isAtBottom() || m_pinnedToBottom;
+    m_column->activate();
+    if (atBottom || scrollToBottom) {
+        m_pinnedToBottom = true;
+        m_scrollPending = true;
+        verticalScrollBar()->setValue(verticalScrollBar()->maximum());
+    }
+}
+
+void TranscriptView::updateTranscriptInsets(qreal windowWidth)
+{
+    const TranscriptLayout::Insets insets = TranscriptLayout::insets(windowWidth);
+    const int column = qRound(insets.column);
+    const QMargins margins = m_column->contentsMargins();
+    m_column->setContentsMargins(column, margins.top(), column, margins.bottom());
+    if (qFuzzyCompare(insets.message, m_messageInset))
+        return;
+    m_messageInset = insets.message;
+    for (TelegramMessageRow *row : std::as_const(m_messageRows))
+        row->setHorizontalInset(m_messageInset);
+}
+
+void TranscriptView::applyTheme(const UiTheme &theme)
+{
+    m_theme = theme;
+    UiStyle::setBackground(viewport(), theme.transcript());
+    UiStyle::setBackground(m_document, theme.transcript());
+    m_emptyIcon->setPixmap(IconTable::pixmap(QStringLiteral("bubble.left.and.bubble.right"),
+                                             theme.secondary(), int(M::emptyStateSymbol)));
+    QPalette palette = m_emptyLabel->palette();
+    palette.setColor(QPalette::WindowText, theme.secondary());
+    m_emptyLabel->setPalette(palette);
+}
+
+void TranscriptView::resizeEvent(QResizeEvent *event)
+{
+    QScrollArea::resizeEvent(event);
+    placeEmptyState();
+}
+
+void TranscriptView::placeEmptyState()
+{
+    m_emptyState->setGeometry(viewport()->rect().adjusted(24, 0, -24, 0));
+    m_emptyState->raise();
+}
