@@ -98,6 +98,8 @@ void TelegramClient::start()
         // TDLib logs to standard error unless told otherwise.
         m_library->execute(R"({"@type":"setLogVerbosityLevel","new_verbosity_level":1})");
         m_clientID = m_library->createClientId();
+        // A QR code is asked for once per TDLib client, and this one is new.
+        m_hasRequestedQR = false;
         send(QJsonObject{{kType, QStringLiteral("getAuthorizationState")}});
         receiveLoop();
     });
