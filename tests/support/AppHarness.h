@@ -32,11 +32,14 @@ struct AppHarness
     }
 
     explicit AppHarness(const QByteArray &simulatorSettings = R"({"scan_delay_ms":"never"})",
-                        const QStringList &library = {})
+                        const QStringList &library = {},
+                        const std::function<void(SettingsStore &)> &prepare = {})
     {
         configure(R"({"command":"reset"})");
         configure(simulatorSettings);
         settings = std::make_unique<SettingsStore>(dir.filePath("settings.json"));
+        if (prepare)
+            prepare(*settings);
         create(library);
     }
 
