@@ -124,8 +124,10 @@ private:
     // Timeline.
     void publishMessages(const QJsonArray &messages);
     void publishCurrentMessages();
+    void publishCurrentMessages(const QList<QJsonObject> &sorted);
     void collapseSendPlaceholders();
     void saveArchivedHistory();
+    void saveArchivedHistory(const QList<QJsonObject> &sorted);
     void loadArchivedHistory(const QString &chatID);
     QList<QJsonObject> sortedRawMessages() const;
     void handleSendResult(const QJsonObject &update);
@@ -160,6 +162,8 @@ private:
     QSet<QString> m_deletedMessageIDs;
     QSet<QString> m_locallyDeletedMessageIDs;
     QHash<QString, QJsonObject> m_rawMessages;
+    // Files whose download was asked for and has not yet finished or stopped.
+    QSet<QString> m_downloadsInFlight;
 
     QMutex m_sendCompletionsLock;
     QHash<QString, Completion> m_sendCompletions;

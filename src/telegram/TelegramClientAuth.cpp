@@ -187,6 +187,7 @@ void TelegramClient::finishLogout()
     m_deletedMessageIDs.clear();
     m_locallyDeletedMessageIDs.clear();
     m_rawMessages.clear();
+    m_downloadsInFlight.clear();
     m_currentChatID.reset();
 
     QDir base(m_baseDirectory);

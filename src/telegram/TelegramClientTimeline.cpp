@@ -10,6 +10,7 @@
 #include <QJsonDocument>
 #include <QSaveFile>
 #include <algorithm>
+#include <vector>
 
 namespace {
 const QString kType = QStringLiteral("@type");
@@ -40,9 +41,16 @@ QString TelegramClient::historyFilePath(const QString &chatID) const
 
 QList<QJsonObject> TelegramClient::sortedRawMessages() const
 {
-    QList<QJsonObject> messages = m_rawMessages.values();
-    std::stable_sort(messages.begin(), messages.end(),
-                     [](const QJsonObject &a, const QJsonObject &b) { return dateOf(a) < dateOf(b); });
+    // Dates are read once, not on every comparison.
+    std::vector<std::pair<double, const QJsonObject *>> keyed;
+    keyed.reserve(size_t(m_rawMessages.size()));
+    for (const QJsonObject &message : m_rawMessages)
+        keyed.emplace_back(dateOf(message), &message);
+    std::stable_sort(keyed.begin(), keyed.end(), [](const auto &a, const auto &b) { return a.first < b.first; });
+    QList<QJsonObject> messages;
+    messages.reserve(qsizetype(keyed.size()));
+    for (const auto &entry : keyed)
+        messages.append(*entry.second);
     return messages;
 }
 
@@ -84,30 +92,37 @@ void TelegramClient::publishMessages(const QJsonArray &messages)
     }
     collapseSendPlaceholders();
 
-    if (m_rawMessages.size() > kRetention) {
-        const QList<QJsonObject> sorted = sortedRawMessages();
+    QList<QJsonObject> sorted = sortedRawMessages();
+    if (sorted.size() > kRetention) {
         for (qsizetype i = 0; i < sorted.size() - kRetention; ++i)
             m_rawMessages.remove(JsonIds::idString(sorted[i].value(QStringLiteral("id"))).value_or(QString()));
+        sorted.remove(0, sorted.size() - kRetention);
     }
-    saveArchivedHistory();
-    publishCurrentMessages();
+    saveArchivedHistory(sorted);
+    publishCurrentMessages(sorted);
 }
 
-void TelegramClient::publishCurrentMessages()
+void TelegramClient::publishCurrentMessages() { publishCurrentMessages(sortedRawMessages()); }
+
+void TelegramClient::publishCurrentMessages(const QList<QJsonObject> &sorted)
 {
     QMutexLocker lock(&m_session);
     TimelineConversion conversion =
-        MessageConverter::convertMessages(sortedRawMessages(), {&m_rawMessages, &m_chats, m_currentChatID});
+        MessageConverter::convertMessages(sorted, {&m_rawMessages, &m_chats, m_currentChatID});
     QList<BotMessage> published;
     published.reserve(conversion.messages.size());
     for (BotMessage &message : conversion.messages) {
         if (!m_deletedMessageIDs.contains(message.id))
             published.append(std::move(message));
     }
-    // TDLib ignores a request for a file it is already fetching; asking again
-    // on every publication retries downloads that failed or were evicted.
-    for (const QString &fileID : std::as_const(conversion.downloadFileIDs))
-        downloadFile(fileID);
+    // A file is asked for again on every publication unless its download is
+    // already under way, so failed or evicted downloads are retried.
+    for (const QString &fileID : std::as_const(conversion.downloadFileIDs)) {
+        if (!m_downloadsInFlight.contains(fileID)) {
+            m_downloadsInFlight.insert(fileID);
+            downloadFile(fileID);
+        }
+    }
     m_publishedMessages = published;
     post([this, published] {
         if (onMessagesChanged)
@@ -117,6 +132,9 @@ void TelegramClient::publishCurrentMessages()
 
 void TelegramClient::collapseSendPlaceholders()
 {
+    const auto isPending = [](const QJsonObject &m) { return m.contains(QStringLiteral("sending_state")); };
+    if (std::none_of(m_rawMessages.cbegin(), m_rawMessages.cend(), isPending))
+        return;
     QHash<QString, QList<double>> confirmed;
     for (const QJsonObject &message : std::as_const(m_rawMessages)) {
         if (!message.contains(QStringLiteral("sending_state")))
@@ -136,12 +154,14 @@ void TelegramClient::collapseSendPlaceholders()
     }
 }
 
-void TelegramClient::saveArchivedHistory()
+void TelegramClient::saveArchivedHistory() { saveArchivedHistory(sortedRawMessages()); }
+
+void TelegramClient::saveArchivedHistory(const QList<QJsonObject> &sorted)
 {
     if (!m_currentChatID)
         return;
     QJsonArray array;
-    for (const QJsonObject &message : sortedRawMessages())
+    for (const QJsonObject &message : sorted)
         array.append(message);
     const QString path = historyFilePath(*m_currentChatID);
     if (!QDir().mkpath(QFileInfo(path).absolutePath()))
