@@ -183,7 +183,7 @@ QString ComposerView::replyHeading() const
 
 QString ComposerView::replyPreview() const
 {
-    return m_replyPreview->text();
+    return m_replyTarget ? ComposerInput::replyPreview(*m_replyTarget) : QString();
 }
 
 void ComposerView::refreshReplyBar()

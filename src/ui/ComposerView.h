@@ -28,6 +28,7 @@ public:
     const std::optional<BotMessage> &replyTarget() const { return m_replyTarget; }
     bool isReplyBarVisible() const;
     QString replyHeading() const;
+    // The preview's full text (the label elides it to its width).
     QString replyPreview() const;
 
     void setRetryEnabled(bool enabled);

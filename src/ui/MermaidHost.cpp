@@ -9,9 +9,22 @@
 #include <QTimer>
 #include <QWidget>
 
+namespace {
+
+// Qt WebEngine started from a plugin needs contexts that share their
+// resources, and that can only be asked for before the application object
+// exists: this runs while the program starts.
+const bool sharedContextsRequested = [] {
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    return true;
+}();
+
+} // namespace
+
 MermaidHost::MermaidHost(QString pluginPath, QObject *parent)
     : QObject(parent), m_pluginPath(pluginPath.isEmpty() ? defaultPluginPath() : std::move(pluginPath))
 {
+    Q_UNUSED(sharedContextsRequested);
 }
 
 MermaidHost::~MermaidHost() = default;

@@ -9,6 +9,7 @@
 #include "ui/CodeBlockView.h"
 #include "ui/IconTable.h"
 #include "ui/MediaAttachmentPreview.h"
+#include "ui/MessageTextLabel.h"
 #include "ui/PDFAttachmentPreview.h"
 
 #include <QApplication>
@@ -147,7 +148,7 @@ void TelegramMessageRow::buildQuote(QVBoxLayout *layout)
     quote->setPalette(palette);
     auto *author = new QLabel(m_message.reply->author, quote);
     author->setFont(UiStyle::font(M::quoteAuthor * m_context.fontScale, QFont::DemiBold));
-    auto *text = new QLabel(quote);
+    auto *text = new MessageTextLabel(quote);
     text->setFont(UiStyle::font(M::quoteText * m_context.fontScale));
     text->setWordWrap(true);
     text->setTextFormat(Qt::PlainText);

@@ -13,6 +13,7 @@
 #include "ui/IconTable.h"
 #include "ui/MediaAttachmentPreview.h"
 #include "ui/MermaidHost.h"
+#include "ui/MessageTextLabel.h"
 
 #include <QDesktopServices>
 #include <QHBoxLayout>
@@ -58,7 +59,7 @@ QString colored(const QString &html, const QColor &color)
 
 QLabel *TelegramMessageRow::addTextView(QVBoxLayout *layout, const QString &html)
 {
-    auto *label = new QLabel(this);
+    auto *label = new MessageTextLabel(this);
     label->setTextFormat(Qt::RichText);
     label->setWordWrap(true);
     label->setText(html);
@@ -66,7 +67,7 @@ QLabel *TelegramMessageRow::addTextView(QVBoxLayout *layout, const QString &html
     label->setTextInteractionFlags(Qt::TextBrowserInteraction);
     label->setOpenExternalLinks(true);
     label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    label->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Minimum);
+    label->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Preferred);
     m_messageBodies << label;
     layout->addWidget(label);
     return label;
@@ -152,7 +153,7 @@ void TelegramMessageRow::buildStatusList(QVBoxLayout *layout, const StatusList &
         dot->setFixedSize(int(M::statusDotBox), int(M::statusDotBox));
         dot->setAccessibleName(QStringLiteral("Status"));
         line->addWidget(dot, 0, Qt::AlignTop | Qt::AlignHCenter);
-        auto *text = new QLabel(this);
+        auto *text = new MessageTextLabel(this);
         text->setWordWrap(true);
         text->setTextFormat(Qt::RichText);
         text->setText(plainHtml(item.text));
@@ -308,7 +309,7 @@ void TelegramMessageRow::buildMedia(QVBoxLayout *layout, const BotMessageSegment
     auto *line = new QHBoxLayout;
     line->setSpacing(6);
     line->addWidget(symbolLabel(segment.symbol, m_context.theme.secondary(), 14 * m_context.fontScale, this));
-    auto *label = new QLabel(segment.label, this);
+    auto *label = new MessageTextLabel(segment.label, this);
     label->setFont(UiStyle::font(M::body * m_context.fontScale));
     label->setWordWrap(true);
     line->addWidget(label, 1);

@@ -42,14 +42,12 @@ TranscriptView::TranscriptView(QWidget *parent) : QScrollArea(parent)
 
     QScrollBar *bar = verticalScrollBar();
     connect(bar, &QScrollBar::valueChanged, this, [this, bar](int value) {
-        if (!m_scrollPending)
-            m_pinnedToBottom = value >= bar->maximum() - int(TranscriptLayout::bottomTolerance);
+        m_pinnedToBottom = value >= bar->maximum() - int(TranscriptLayout::bottomTolerance);
     });
     // Rows grow after they are laid out (wrapping, images): follow the end while pinned.
     connect(bar, &QScrollBar::rangeChanged, this, [this, bar](int, int maximum) {
         if (m_pinnedToBottom || m_scrollPending)
             bar->setValue(maximum);
-        m_scrollPending = false;
     });
     applyTheme(m_theme);
 }
@@ -149,6 +147,11 @@ void TranscriptView::updateTranscriptLayout(bool scrollToBottom)
         m_pinnedToBottom = true;
         m_scrollPending = true;
         verticalScrollBar()->setValue(verticalScrollBar()->maximum());
+        // The document takes its new height when the layout request is handled.
+        QTimer::singleShot(0, this, [this] {
+            verticalScrollBar()->setValue(verticalScrollBar()->maximum());
+            m_scrollPending = false;
+        });
     }
 }
 

@@ -1,0 +1,241 @@
+#include "support/ScriptedAlerts.h"
+#include "ui/CodeBlockView.h"
+#include "ui/IconTable.h"
+#include "ui/MessageDeletion.h"
+#include "ui/TelegramMessageRow.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QLabel>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QToolButton>
+
+namespace {
+
+BotMessage messageWith(const QList<BotMessageSegment> &segments, const QString &text = QString())
+{
+    BotMessage m;
+    m.id = QStringLiteral("77");
+    m.segments = segments;
+    m.text = text;
+    if (text.isEmpty()) {
+        for (const BotMessageSegment &segment : segments)
+            m.text += segment.text;
+    }
+    m.date = 1700000000;
+    return m;
+}
+
+QStringList buttonTitles(const QWidget &row)
+{
+    QStringList titles;
+    for (const QPushButton *button : row.findChildren<QPushButton *>())
+        titles << button->text();
+    return titles;
+}
+
+QStringList labelTexts(const QWidget &row)
+{
+    QStringList texts;
+    for (const QLabel *label : row.findChildren<QLabel *>())
+        if (!label->text().isEmpty())
+            texts << label->text();
+    return texts;
+}
+
+} // namespace
+
+class TestMessageRowView : public QObject
+{
+    Q_OBJECT
+private slots:
+    void everySymbolHasABundledIcon()
+    {
+        for (const QString &name : IconTable::symbolNames())
+            QVERIFY2(!IconTable::pixmap(name, Qt::black, 12).isNull(), qPrintable(name));
+        QVERIFY(IconTable::pixmap(QStringLiteral("no.such.symbol"), Qt::black, 12).isNull());
+    }
+
+    void headerOffersTheSixActionsButNotOnSyntheticRows()
+    {
+        MessageRowContext context;
+        TelegramMessageRow row(messageWith({BotMessageSegment::makeText("hi")}), context);
+        for (const char *symbol : {"doc.on.doc", "speaker.wave.2", "arrowshape.turn.up.left",
+                                   "hand.thumbsup.fill", "hand.thumbsdown.fill", "trash"})
+            QVERIFY2(row.actionButton(QString::fromLatin1(symbol)), symbol);
+        QCOMPARE(row.actionButton("hand.thumbsup.fill")->toolTip(), QStringLiteral("Send thumbs up"));
+
+        BotMessage typing = messageWith({BotMessageSegment::makeText("Typing…")});
+        typing.id = QStringLiteral("typing-indicator");
+        TelegramMessageRow typingRow(typing, context);
+        QVERIFY(!typingRow.actionButton("trash"));
+    }
+
+    void actionsReportTheirMessage()
+    {
+        MessageRowContext context;
+        const BotMessage message = messageWith({BotMessageSegment::makeText("answer")});
+        TelegramMessageRow row(message, context);
+        QStringList calls;
+        row.onReply = [&](const BotMessage &m) { calls << "reply " + m.id; };
+        row.onReaction = [&](const BotMessage &m, const QString &r) {
+            calls << "reaction " + r + " " + m.id;
+        };
+        row.onDelete = [&](const BotMessage &m) { calls << "delete " + m.id; };
+        row.actionButton("arrowshape.turn.up.left")->click();
+        row.actionButton("hand.thumbsdown.fill")->click();
+        row.actionButton("trash")->click();
+        QCOMPARE(calls, (QStringList{"reply 77", QString::fromUtf8("reaction 👎 77"), "delete 77"}));
+    }
+
+    void copyPutsTheTextOnTheClipboardAndShowsCopied()
+    {
+        MessageRowContext context;
+        TelegramMessageRow row(messageWith({BotMessageSegment::makeText("copy me")}), context);
+        row.actionButton("doc.on.doc")->click();
+        QCOMPARE(QApplication::clipboard()->text(), QStringLiteral("copy me"));
+        QCOMPARE(row.actionButton("doc.on.doc")->toolTip(), QStringLiteral("Copied"));
+    }
+
+    void bodyKinds_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("expectedLabel");
+        QTest::newRow("finished notice")
+            << QString::fromUtf8("✓ Mac task finished\nAll done") << "Mac task finished";
+        QTest::newRow("blocked notice")
+            << QString::fromUtf8("⚠️ Not allowed now\nmore") << "Mac task blocked";
+        QTest::newRow("cronjob") << "Cronjob Response: Backup\n---\nline one\nline two"
+                                 << "Backup";
+        QTest::newRow("reaction") << QString::fromUtf8("👍 the text reacted to") << QString::fromUtf8("👍");
+        QTest::newRow("status list") << QString::fromUtf8("Services\n🔴 db down\n🟣 web slow")
+                                     << "web slow";
+    }
+    void bodyKinds()
+    {
+        QFETCH(QString, text);
+        QFETCH(QString, expectedLabel);
+        MessageRowContext context;
+        TelegramMessageRow row(messageWith({BotMessageSegment::makeText(text)}, text), context);
+        const QStringList texts = labelTexts(row);
+        const bool found = std::any_of(texts.begin(), texts.end(),
+                                       [&](const QString &t) { return t.contains(expectedLabel); });
+        QVERIFY2(found, qPrintable(texts.join(" | ")));
+    }
+
+    void aLineOfLinksBecomesButtonsAndAnInlineLinkStaysText()
+    {
+        MessageRowContext context;
+        TelegramMessageRow row(messageWith({BotMessageSegment::makeText("See "),
+                                            BotMessageSegment::makeLink("docs", "https://example.org/docs"),
+                                            BotMessageSegment::makeText(" now\n"),
+                                            BotMessageSegment::makeLink("Site", "https://example.org"),
+                                            BotMessageSegment::makeText(QString::fromUtf8(" · ")),
+                                            BotMessageSegment::makeLink("Blog", "http://blog.example.org")}),
+                               context);
+        QCOMPARE(buttonTitles(row), (QStringList{"Site", "Blog"}));
+        QVERIFY(row.visibleText().contains("See docs now"));
+    }
+
+    void codeBlocksColourAndCopy()
+    {
+        MessageRowContext context;
+        TelegramMessageRow row(
+            messageWith({BotMessageSegment::makeCode("python", "# say \"hi\"\nreturn 42")}), context);
+        QCOMPARE(row.codeBlocks().size(), 1);
+        const QString html = CodeBlockView::highlightedHtml("# say \"hi\"\nreturn 42", context.theme);
+        // The comment wins over the string inside it.
+        const QString comment = context.theme.resolve(ChatStyle::secondary()).name();
+        QVERIFY(html.contains(
+            QStringLiteral("<span style=\"color:%1\"># say &quot;hi&quot;</span>").arg(comment)));
+        row.codeBlocks().first()->copyCode();
+        QCOMPARE(QApplication::clipboard()->text(), QStringLiteral("# say \"hi\"\nreturn 42"));
+    }
+
+    void aDiagramWithoutThePluginShowsItsSource()
+    {
+        MessageRowContext context; // no diagram host
+        TelegramMessageRow row(messageWith({BotMessageSegment::makeCode("mermaid", "graph TD; A-->B")}),
+                               context);
+        QCOMPARE(row.codeBlocks().size(), 1);
+        QCOMPARE(row.codeBlocks().first()->source(), QStringLiteral("graph TD; A-->B"));
+    }
+
+    void attachmentButtonsDownloadOrSave()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath("report.txt");
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("x");
+        file.close();
+        MessageRowContext context;
+        TelegramMessageRow row(
+            messageWith({BotMessageSegment::makeAttachment(BotMessageSegment::AttachmentKind::Document, "f1",
+                                                           "missing.txt", std::nullopt),
+                         BotMessageSegment::makeAttachment(BotMessageSegment::AttachmentKind::Document, "f2",
+                                                           "report.txt", path)}),
+            context);
+        QStringList calls;
+        row.onDownloadAttachment = [&](const BotMessageSegment &s) { calls << "download " + s.fileID; };
+        row.onSaveAttachment = [&](const BotMessageSegment &s) { calls << "save " + s.fileID; };
+        QCOMPARE(row.attachmentButton(1)->text(), QStringLiteral("Download"));
+        QCOMPARE(row.attachmentButton(2)->text(), QStringLiteral("Save"));
+        row.attachmentButton(1)->click();
+        row.attachmentButton(2)->click();
+        QCOMPARE(calls, (QStringList{"download f1", "save f2"}));
+    }
+
+    void inlineKeyboardPressesItsButton()
+    {
+        MessageRowContext context;
+        BotMessage message = messageWith({BotMessageSegment::makeText("Pick")});
+        message.buttons = {{{"Yes", "eWVz"}, {"No", "bm8="}}, {{"Later", "bGF0ZXI="}}};
+        TelegramMessageRow row(message, context);
+        QCOMPARE(buttonTitles(row), (QStringList{"Yes", "No", "Later"}));
+        QString pressed;
+        row.onInlineButton = [&](const BotMessage &, const BotInlineButton &b) { pressed = b.callbackData; };
+        for (QPushButton *button : row.findChildren<QPushButton *>())
+            if (button->text() == "Later")
+                button->click();
+        QCOMPARE(pressed, QStringLiteral("bGF0ZXI="));
+    }
+
+    void deleteSheetDeletesForEveryoneExactlyForOutgoing_data()
+    {
+        QTest::addColumn<bool>("outgoing");
+        QTest::addColumn<int>("answer");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("outgoing, delete") << true << 1 << "everyone";
+        QTest::newRow("incoming, delete") << false << 1 << "me";
+        QTest::newRow("outgoing, cancel") << true << 0 << "";
+        QTest::newRow("dismissed") << false << -1 << "";
+    }
+    void deleteSheetDeletesForEveryoneExactlyForOutgoing()
+    {
+        QFETCH(bool, outgoing);
+        QFETCH(int, answer);
+        QFETCH(QString, expected);
+        ScriptedAlerts alerts;
+        alerts.script.push_back(ScriptedAlerts::button(answer));
+        BotMessage message = messageWith({BotMessageSegment::makeText("bye")});
+        message.isOutgoing = outgoing;
+        QString deleted;
+        MessageDeletion::confirm(alerts, message,
+                                 [&](bool everyone) { deleted = everyone ? "everyone" : "me"; });
+        QTest::qWait(1);
+        QCOMPARE(deleted, expected);
+        QCOMPARE(alerts.presented.size(), 1);
+        const AlertRequest &request = alerts.presented.first();
+        QCOMPARE(request.message, QStringLiteral("Delete this message?"));
+        QCOMPARE(request.buttons, (QStringList{"Cancel", "Delete"}));
+        QCOMPARE(request.informativeText,
+                 outgoing ? QStringLiteral("It will be removed from this conversation for everyone.")
+                          : QStringLiteral("It will be removed from this conversation for you."));
+    }
+};
+
+QTEST_MAIN(TestMessageRowView)
+#include "test_messagerowview.moc"
