@@ -67,7 +67,6 @@ QLabel *TelegramMessageRow::addTextView(QVBoxLayout *layout, const QString &html
     label->setTextInteractionFlags(Qt::TextBrowserInteraction);
     label->setOpenExternalLinks(true);
     label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    label->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Preferred);
     m_messageBodies << label;
     layout->addWidget(label);
     return label;

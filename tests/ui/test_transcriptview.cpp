@@ -274,6 +274,10 @@ private slots:
         TelegramMessageRow *row = t.view.lastRow();
         QTRY_COMPARE(row->width(), t.view.viewport()->width() - 24);
         QTRY_COMPARE(row->height(), row->heightForWidth(row->width()));
+        // No text is given more height than its lines need.
+        QVERIFY(!row->messageBodies().isEmpty());
+        for (QLabel *body : row->messageBodies())
+            QCOMPARE(body->height(), body->heightForWidth(body->width()));
     }
 
     void insetsTightenInNarrowWindows()
