@@ -6,6 +6,7 @@
 
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QPainter>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -14,6 +15,26 @@ namespace M = ChatStyle::Metrics;
 namespace {
 constexpr int buttonSize = 26;
 constexpr int buttonSymbol = 13;
+
+// The rounded surface around the input and its buttons. Painted rather than
+// styled: a style sheet here would freeze the input's palette at the first theme.
+class RoundedBox : public QWidget
+{
+public:
+    using QWidget::QWidget;
+    QColor fill;
+    QColor border;
+
+protected:
+    void paintEvent(QPaintEvent *) override
+    {
+        QPainter painter(this);
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.setPen(QPen(border, 1));
+        painter.setBrush(fill);
+        painter.drawRoundedRect(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5), 12, 12);
+    }
+};
 } // namespace
 
 ComposerView::ComposerView(QWidget *parent) : QWidget(parent)
@@ -46,7 +67,7 @@ ComposerView::ComposerView(QWidget *parent) : QWidget(parent)
     m_replyBar->hide();
     layout->addWidget(m_replyBar);
 
-    m_inputBox = new QWidget(this);
+    m_inputBox = new RoundedBox(this);
     auto *boxLayout = new QHBoxLayout(m_inputBox);
     boxLayout->setContentsMargins(8, 6, 6, 6);
     boxLayout->setSpacing(4);
@@ -232,11 +253,10 @@ void ComposerView::setTheme(const UiTheme &theme)
 {
     m_theme = theme;
     UiStyle::setBackground(this, theme.window());
-    m_inputBox->setAutoFillBackground(false);
-    m_inputBox->setStyleSheet(
-        QStringLiteral("#composerBox { background:%1; border:1px solid %2; border-radius:12px; }")
-            .arg(theme.composer().name(), theme.border().name()));
-    m_inputBox->setObjectName(QStringLiteral("composerBox"));
+    auto *box = static_cast<RoundedBox *>(m_inputBox);
+    box->fill = theme.composer();
+    box->border = theme.border();
+    box->update();
     m_input->setTheme(theme);
     QPalette previewPalette = m_replyPreview->palette();
     previewPalette.setColor(QPalette::WindowText, theme.text());

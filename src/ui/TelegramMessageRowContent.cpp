@@ -170,8 +170,13 @@ void TelegramMessageRow::buildRenderItems(QVBoxLayout *layout, const QList<Messa
     QString html;
     QString plain;
     auto flush = [&] {
+        // Line breaks next to a code block or attachment are the block's own spacing.
+        while (html.startsWith(QLatin1String("<br>")))
+            html.remove(0, 4);
+        while (html.endsWith(QLatin1String("<br>")))
+            html.chop(4);
         if (!plain.trimmed().isEmpty() || html.contains(QLatin1String("<a ")))
-            addTextView(layout, spacedHtml(html, plain));
+            addTextView(layout, spacedHtml(html, plain.trimmed()));
         html.clear();
         plain.clear();
     };
