@@ -5,9 +5,11 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QPluginLoader>
 #include <QTimer>
 #include <QWidget>
+#include <unistd.h>
 
 namespace {
 
@@ -34,9 +36,25 @@ QString MermaidHost::defaultPluginPath()
     return QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("libtessaly_mermaid.so"));
 }
 
+namespace {
+
+// Chromium refuses to start as root with its sandbox, and without a display it
+// has no GPU: prepare the environment it reads when the plugin first starts it.
+void prepareWebEngineEnvironment()
+{
+    if (::geteuid() == 0 && qEnvironmentVariableIsEmpty("QTWEBENGINE_DISABLE_SANDBOX"))
+        qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
+    if (QGuiApplication::platformName() == QLatin1String("offscreen") &&
+        qEnvironmentVariableIsEmpty("QTWEBENGINE_CHROMIUM_FLAGS"))
+        qputenv("QTWEBENGINE_CHROMIUM_FLAGS", "--disable-gpu");
+}
+
+} // namespace
+
 QWidget *MermaidHost::createDiagram(const QString &source, bool lightAppearance, QWidget *parent)
 {
     if (!m_factory && !m_loadFailed) {
+        prepareWebEngineEnvironment();
         if (QFileInfo::exists(m_pluginPath)) {
             m_loader = std::make_unique<QPluginLoader>(m_pluginPath);
             m_factory = qobject_cast<MermaidViewFactory *>(m_loader->instance());
