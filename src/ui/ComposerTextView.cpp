@@ -3,6 +3,7 @@
 #include "chat/ComposerInput.h"
 #include "chat/ComposerKeys.h"
 #include "chat/ComposerTokens.h"
+#include "ui/SkillCompletionController.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QDragEnterEvent>
@@ -81,6 +82,73 @@ void ComposerTextView::applyTokenHighlighting()
 void ComposerTextView::updateSkillCompletion()
 {
     emit skillCompletionRequested(toPlainText().left(textCursor().position()));
+    if (!skillCompletion || !skillNameProvider || textCursor().hasSelection())
+        return;
+    const auto query = ComposerTokens::skillQuery(toPlainText(), textCursor().position());
+    const QStringList names = query ? skillNameProvider(query->prefix) : QStringList();
+    if (names.isEmpty()) {
+        skillCompletion->hide();
+        skillTokenRange.reset();
+        return;
+    }
+    skillTokenRange = std::pair(query->start, query->length);
+    const QRect caret = cursorRect();
+    skillCompletion->show(names, QRect(viewport()->mapToGlobal(caret.topLeft()), caret.size()));
+}
+
+void ComposerTextView::commitSkill(const QString &name)
+{
+    if (!skillTokenRange)
+        return;
+    const auto [start, length] = *skillTokenRange;
+    skillTokenRange.reset();
+    if (skillCompletion)
+        skillCompletion->hide();
+    // A range that no longer fits the text changes nothing.
+    if (start < 0 || length < 0 || start + length > toPlainText().size())
+        return;
+    QTextCursor cursor = textCursor();
+    cursor.setPosition(int(start));
+    cursor.setPosition(int(start + length), QTextCursor::KeepAnchor);
+    cursor.insertText(QLatin1Char('@') + name + QLatin1Char(' '));
+    setTextCursor(cursor);
+    applyTokenHighlighting();
+}
+
+bool ComposerTextView::event(QEvent *event)
+{
+    // While the popup shows, its keys go to it; Tab included, before focus moves on.
+    if (event->type() == QEvent::KeyPress && skillCompletion && skillCompletion->isVisible()) {
+        const auto *key = static_cast<QKeyEvent *>(event);
+        switch (ComposerKeys::skillPopupAction(key->key())) {
+        case ComposerKeys::PopupAction::commit:
+            if (const auto name = skillCompletion->highlightedName()) {
+                commitSkill(*name);
+                return true;
+            }
+            break;
+        case ComposerKeys::PopupAction::dismiss:
+            skillCompletion->hide();
+            skillTokenRange.reset();
+            return true;
+        case ComposerKeys::PopupAction::moveDown:
+            skillCompletion->move(1);
+            return true;
+        case ComposerKeys::PopupAction::moveUp:
+            skillCompletion->move(-1);
+            return true;
+        case ComposerKeys::PopupAction::none:
+            break;
+        }
+    }
+    return QTextEdit::event(event);
+}
+
+void ComposerTextView::focusOutEvent(QFocusEvent *event)
+{
+    if (skillCompletion)
+        skillCompletion->hide();
+    QTextEdit::focusOutEvent(event);
 }
 
 qreal ComposerTextView::messageInputHeight() const
