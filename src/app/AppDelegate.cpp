@@ -51,6 +51,14 @@ void AppDelegate::applicationDidFinishLaunching()
         m_mainWindowClosedAt = QDateTime::currentDateTime();
     });
     connect(m_window, &TelegramWindow::quitRequested, this, &AppDelegate::requestTermination);
+    connect(m_window, &TelegramWindow::chooseBotRequested, this, [this] {
+        if (m_telegramAuthorized)
+            chooseBot();
+    });
+    connect(m_window, &TelegramWindow::logOutRequested, this, [this] {
+        if (m_telegramAuthorized)
+            logOut();
+    });
     if (!m_env.alerts) {
         m_ownAlerts = std::make_unique<WidgetAlerts>(m_window);
         m_alerts = m_ownAlerts.get();
@@ -67,6 +75,7 @@ void AppDelegate::applicationDidFinishLaunching()
     connect(m_botFace, &BotFaceView::sendRequested, this, &AppDelegate::sendComposerText);
     connect(m_botFace, &BotFaceView::chooseBotRequested, this, &AppDelegate::chooseBot);
     connect(m_botFace, &BotFaceView::retryRequested, this, &AppDelegate::retryLastMessage);
+    wireMacTasks();
     showLogin();
 
     m_window->show();
@@ -330,6 +339,7 @@ void AppDelegate::requestTermination()
     if (m_terminationPending)
         return;
     m_terminationPending = true;
+    stopMacTasks();
     if (!m_client || !m_client->isReceiving()) {
         emit terminationConfirmed();
         return;

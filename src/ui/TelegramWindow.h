@@ -23,6 +23,8 @@ signals:
     void keyChanged(bool isKey);
     void closedByUser();
     void quitRequested();
+    void chooseBotRequested();
+    void logOutRequested();
 
 protected:
     bool event(QEvent *event) override;
