@@ -75,7 +75,6 @@ void AppDelegate::applicationDidFinishLaunching()
     connect(m_botFace, &BotFaceView::sendRequested, this, &AppDelegate::sendComposerText);
     connect(m_botFace, &BotFaceView::chooseBotRequested, this, &AppDelegate::chooseBot);
     connect(m_botFace, &BotFaceView::retryRequested, this, &AppDelegate::retryLastMessage);
-    wireMacTasks();
     showLogin();
 
     m_window->show();
@@ -339,7 +338,6 @@ void AppDelegate::requestTermination()
     if (m_terminationPending)
         return;
     m_terminationPending = true;
-    stopMacTasks();
     if (!m_client || !m_client->isReceiving()) {
         emit terminationConfirmed();
         return;
