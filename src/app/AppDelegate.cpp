@@ -75,6 +75,7 @@ void AppDelegate::applicationDidFinishLaunching()
     connect(m_botFace, &BotFaceView::sendRequested, this, &AppDelegate::sendComposerText);
     connect(m_botFace, &BotFaceView::chooseBotRequested, this, &AppDelegate::chooseBot);
     connect(m_botFace, &BotFaceView::retryRequested, this, &AppDelegate::retryLastMessage);
+    wireBotFace();
     showLogin();
 
     m_window->show();
