@@ -76,6 +76,7 @@ void AppDelegate::applicationDidFinishLaunching()
     connect(m_botFace, &BotFaceView::chooseBotRequested, this, &AppDelegate::chooseBot);
     connect(m_botFace, &BotFaceView::retryRequested, this, &AppDelegate::retryLastMessage);
     wireBotFace();
+    wireMacTasks();
     showLogin();
 
     m_window->show();
@@ -339,6 +340,7 @@ void AppDelegate::requestTermination()
     if (m_terminationPending)
         return;
     m_terminationPending = true;
+    stopMacTasks();
     if (!m_client || !m_client->isReceiving()) {
         emit terminationConfirmed();
         return;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "agent/MacTaskOrchestrator.h"
 #include "telegram/BotMessage.h"
 #include "telegram/TelegramClient.h"
 #include "ui/TelegramWindow.h"
@@ -27,6 +28,8 @@ struct AppEnvironment
     TelegramClient::Options clientOptions;
     // Null: window-modal dialogs over the chat window.
     Alerts *alerts = nullptr;
+    // Mac tasks: the clock, watchdog and system-action backend (tests shorten or fake them).
+    MacTaskOrchestrator::Options macTasks;
 };
 
 // The one controller: owns the window and the Telegram client, decides which
@@ -67,6 +70,8 @@ public:
     bool passwordPromptIsOpen() const { return m_passwordPromptIsOpen; }
     int pendingUnreadCount() const { return m_pendingUnreadCount; }
     bool isTerminating() const { return m_terminationPending; }
+    MacTaskOrchestrator *macTasks() const;
+    MacAccess *macAccess() const;
 
 signals:
     void terminationConfirmed();
@@ -105,6 +110,20 @@ private:
     void sendPastedFile(const QString &path);
     void sendPastedImage(const QImage &image);
     void afterSending(const QString &text, const std::optional<QString> &replyTo);
+    // Mac tasks, the agent and the skill popup (AppDelegateMacTasks.cpp).
+    struct MacControl;
+    struct MacControlDeleter
+    {
+        void operator()(MacControl *control) const;
+    };
+    void createMacControl();
+    void wireMacTasks();
+    void runDraftAsMacTask(const QString &draft);
+    void handleMacControlMessages(const QList<BotMessage> &messages);
+    // A "/mac" command, or a draft that starts with an installed skill's name.
+    bool isMacTaskDraft(const QString &draft) const;
+    // Quitting: the running agent is stopped and scheduled tasks are dropped.
+    void stopMacTasks();
 
     AppEnvironment m_env;
     std::unique_ptr<Alerts> m_ownAlerts;
@@ -144,4 +163,5 @@ private:
     bool m_lightAppearanceEnabled = false;
     bool m_terminationPending = false;
     bool m_botFaceWired = false;
+    std::unique_ptr<MacControl, MacControlDeleter> m_mac;
 };

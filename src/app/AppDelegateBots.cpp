@@ -251,6 +251,7 @@ void AppDelegate::onMessagesChanged(const QList<BotMessage> &messages)
         transcript->autoReadGate().historyLoaded();
     }
     m_telegramMessages = messages;
+    handleMacControlMessages(messages);
     transcript->setTelegramMessages(messages);
     transcript->messagesArrived();
     m_awaitingReply = transcript->awaitingReply();
@@ -281,6 +282,10 @@ void AppDelegate::sendComposerText(const QString &text)
     const QString draft = ComposerInput::draftText(text);
     if (!ComposerInput::canSend(text, m_selectedChat.has_value()))
         return;
+    if (isMacTaskDraft(draft)) {
+        runDraftAsMacTask(text);
+        return;
+    }
     ComposerView *composer = m_botFace->composer();
     const std::optional<QString> replyTo =
         composer->replyTarget() ? std::optional(composer->replyTarget()->id) : std::nullopt;

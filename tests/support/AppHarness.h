@@ -18,6 +18,8 @@ struct AppHarness
     InMemorySecretStore secrets;
     ScriptedAlerts alerts;
     std::unique_ptr<AppDelegate> app;
+    // Adjusts the environment of the controllers created from then on (fakes, shorter intervals).
+    static inline std::function<void(AppEnvironment &)> environmentHook;
 
     static QString simulatorPath() { return qEnvironmentVariable("TESSALY_BIN_DIR") + "/libtdjson-sim.so"; }
 
@@ -53,6 +55,8 @@ struct AppHarness
         env.clientOptions.libraryCandidates = library.isEmpty() ? QStringList{simulatorPath()} : library;
         env.clientOptions.credentials.apiID = 94575;
         env.clientOptions.credentials.apiHash = "test";
+        if (environmentHook)
+            environmentHook(env);
         app = std::make_unique<AppDelegate>(env);
         app->applicationDidFinishLaunching();
     }
