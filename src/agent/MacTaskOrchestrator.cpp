@@ -6,6 +6,7 @@
 #include "core/Alerts.h"
 #include "core/ProcessRunner.h"
 
+#include <QFileInfo>
 #include <QPointer>
 
 namespace {
@@ -409,7 +410,14 @@ void MacTaskOrchestrator::runSystemAction(MacSystemAction action,
             return;
         }
         const QString error = QString::fromUtf8(result.standardError).trimmed();
-        completion(error.isEmpty() ? SystemActions::exitStatusText(command, result.status) : error);
+        if (!error.isEmpty())
+            completion(error);
+        else if (result.timedOut)
+            completion(
+                QFileInfo(command.program).fileName() +
+                QStringLiteral(" did not finish within %1 seconds.").arg(systemActionTimeLimit.count()));
+        else
+            completion(SystemActions::exitStatusText(command, result.status));
     });
 }
 

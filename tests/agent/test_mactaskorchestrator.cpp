@@ -181,37 +181,6 @@ private slots:
         QCOMPARE(f.alerts.presented.size(), 1);
     }
 
-    void sameTextWithinFifteenSecondsRunsOnce()
-    {
-        Fixture f(MacAccessLevel::off);
-        f.receive("1", "/mac check mail");
-        f.clockOffsetMs = 10'000;
-        f.receive("2", "/MAC check mail");
-        QCOMPARE(f.replies.size(), 1);
-        QVERIFY(f.tasks->handledMacCommandIDs().contains("2"));
-        f.clockOffsetMs = 30'000;
-        f.receive("3", "/mac check mail");
-        QCOMPARE(f.replyTexts(), QStringList({accessOff, accessOff}));
-        QCOMPARE(f.replies[1].replyTo, std::optional<QString>("3"));
-        // Handled ids are never run twice.
-        f.clockOffsetMs = 90'000;
-        f.receive("3", "/mac check mail");
-        QCOMPARE(f.replies.size(), 2);
-    }
-
-    void secondTaskWhileTheQuestionIsOpenWaits()
-    {
-        Fixture f;
-        f.receive("1", "/mac describe the screen");
-        f.receive("2", "/mac what time is it");
-        QCOMPARE(f.alerts.presented.size(), 1);
-        QCOMPARE(
-            f.replyTexts(),
-            QStringList{"A Mac task is already waiting for approval or running. Wait for it to finish."});
-        f.alerts.answerPending(ScriptedAlerts::button(1));
-        QVERIFY(!f.tasks->macTaskRunning());
-    }
-
     void chatRefusals_data()
     {
         QTest::addColumn<int>("level");
@@ -224,10 +193,11 @@ private slots:
         QTest::newRow("empty task")
             << int(MacAccessLevel::full) << "/mac:"
             << "Send a task after /mac, for example: /mac open Safari and search for the weather.";
-        QTest::newRow("read only, acting verb") << int(MacAccessLevel::readOnly) << "/mac OPEN Safari"
-                                                << "⚠️ Read-only access is on, so I won't run a task that "
-                                                   "could change this Mac (\"open\"). Switch Mac "
-                                                   "access to Full access in the app if you want it to act.";
+        QTest::newRow("read only, acting verb")
+            << int(MacAccessLevel::readOnly) << "/mac OPEN Safari"
+            << "⚠️ Read-only access is on, so I won't run a task that "
+               "could change this Mac (\"open\"). Switch Mac "
+               "access to Full access in the app if you want it to act.";
         QTest::newRow("read only, system action")
             << int(MacAccessLevel::readOnly) << "/mac restart"
             << "⚠️ System actions need Full access. Mac access is read only.";
@@ -297,20 +267,6 @@ private slots:
         QVERIFY(f.alerts.presented.isEmpty());
     }
 
-    void composerTaskReplyNamesTheTaskAndLongResultsAreCut()
-    {
-        Fixture f;
-        f.home.script({{"agent", agentAnswer(QString(5000, u'x'))}});
-        f.alerts.script.push_back(ScriptedAlerts::button(0));
-        f.tasks->runDraftAsMacTask("summarise the open window");
-        QVERIFY(f.waitForReply("✓"));
-        const QString reply = f.replies.last().text;
-        QCOMPARE(reply.size(), 3801);
-        QVERIFY(reply.startsWith("✓ Mac task finished\n\nTask: summarise the open window\n\nxxx"));
-        QVERIFY(reply.endsWith(QString(10, u'x') + "…"));
-        QCOMPARE(f.replies.last().replyTo, std::nullopt);
-    }
-
     void cutNeverSplitsACharacter()
     {
         QCOMPARE(MacTaskOrchestrator::cut("abc", 3), QString("abc"));
@@ -318,40 +274,6 @@ private slots:
         QCOMPARE(MacTaskOrchestrator::cut("ab😀d", 3), QString("ab…"));
     }
 
-    void scheduledTaskRepliesThenRunsAtItsTime()
-    {
-        Fixture f;
-        f.alerts.script.push_back(ScriptedAlerts::button(0));
-        f.receive("5", "/mac in 2 seconds lock the screen");
-        QVERIFY(f.alerts.presented[0].message.startsWith("Lock this Mac at "));
-        QCOMPARE(
-            f.alerts.presented[0].informativeText,
-            QString("Requested from Telegram. The action runs on this Mac while Tessaly stays running."));
-        QTRY_COMPARE(f.replies.size(), 1);
-        QVERIFY(f.replies[0].text.startsWith("Scheduled lock for "));
-        QVERIFY(f.replies[0].text.endsWith(". Keep this app running."));
-        QCOMPARE(f.tasks->scheduledMacTaskCount(), 1);
-        writeFakeTool(f.toolFolder, "loginctl", 0);
-        QTest::qWait(1000);
-        QCOMPARE(f.replies.size(), 1);
-        QTRY_VERIFY_WITH_TIMEOUT(f.statuses.contains("Mac action completed."), 5000);
-        QCOMPARE(f.replies[1].text, QString("Locking the screen…"));
-        QCOMPARE(f.tasks->scheduledMacTaskCount(), 0);
-    }
-
-    void quittingDropsScheduledTasks()
-    {
-        Fixture f;
-        f.alerts.script.push_back(ScriptedAlerts::button(0));
-        f.receive("5", "/mac in 2 seconds lock the screen");
-        QTRY_COMPARE(f.tasks->scheduledMacTaskCount(), 1);
-        f.tasks->dropScheduledMacTasks();
-        QTest::qWait(2500);
-        QCOMPARE(f.replies.size(), 1);
-        QVERIFY(!QFile::exists(f.toolFolder + "/loginctl.args"));
-    }
-
-    // Approved for later, then access lowered: the level at the time decides.
     void scheduledTasksAreRecheckedAtTheirTime_data()
     {
         QTest::addColumn<QString>("task");

@@ -308,6 +308,9 @@ private slots:
         inject("/mac lock the screen in 2 seconds");
         QVERIFY(waitForSent("Scheduled lock for "));
         QVERIFY(h.alerts.presented[0].message.startsWith("Lock this Mac at "));
+        QCOMPARE(
+            h.alerts.presented[0].informativeText,
+            QString("Requested from Telegram. The action runs on this Mac while Tessaly stays running."));
         QVERIFY(toolArguments("loginctl").isEmpty());
         QVERIFY(waitForSent("Locking the screen…", 6000));
         QTRY_COMPARE_WITH_TIMEOUT(h.app->botFace()->statusText(), QString("Mac action completed."), 5000);
