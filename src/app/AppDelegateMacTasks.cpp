@@ -51,6 +51,10 @@ void AppDelegate::createMacControl()
 {
     m_mac.reset(new MacControl(*m_env.settings, *m_env.secrets));
     QPointer<AppDelegate> self(this);
+    m_mac->access.onChanged = [self](MacAccessLevel) {
+        if (self)
+            self->refreshSettingsWindow();
+    };
     MacTaskOrchestrator::Hooks hooks;
     hooks.sendMessage = [self](const QString &text, const QString &chatID,
                                const std::optional<QString> &replyTo,

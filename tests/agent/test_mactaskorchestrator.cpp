@@ -63,6 +63,8 @@ struct Fixture
     QString subtitle;
     std::optional<QString> selected = chat;
     int composerClears = 0;
+    // What sending a reply reports.
+    std::optional<QString> sendError;
     qint64 clockOffsetMs = 0;
     QString toolFolder = home.root() + "/tools";
     std::unique_ptr<MacTaskOrchestrator> tasks;
@@ -75,8 +77,10 @@ struct Fixture
         MacTaskOrchestrator::Hooks hooks;
         hooks.sendMessage = [this](const QString &text, const QString &chatID,
                                    const std::optional<QString> &replyTo,
-                                   MacTaskOrchestrator::SendCompletion) {
+                                   MacTaskOrchestrator::SendCompletion completion) {
             replies.append({text, chatID, replyTo});
+            if (sendError && completion)
+                completion(sendError);
         };
         hooks.selectedChatID = [this] { return selected; };
         hooks.selectedChatTitle = [] { return QStringLiteral("Demo Bot"); };
@@ -265,6 +269,14 @@ private slots:
         f.tasks->runDraftAsMacTask("/mac describe the screen");
         QCOMPARE(f.statuses.last(), QString("Choose a bot before running a Mac task."));
         QVERIFY(f.alerts.presented.isEmpty());
+    }
+
+    void aReplyThatCannotBeSentShowsInTheStatusLine()
+    {
+        Fixture f(MacAccessLevel::off);
+        f.sendError = "CHAT_WRITE_FORBIDDEN";
+        f.receive("1", "/mac check mail");
+        QCOMPARE(f.statuses, QStringList{"Mac reply failed: CHAT_WRITE_FORBIDDEN"});
     }
 
     void cutNeverSplitsACharacter()
