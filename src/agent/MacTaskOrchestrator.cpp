@@ -497,17 +497,10 @@ void MacTaskOrchestrator::finishRun(quint64 run, const PeekabooResult &result, c
 {
     // A late result of a run the watchdog gave up on must not end a newer
     // approval or task; it is still reported.
-    if (m_activeRun == run || !m_macTaskRunning) {
+    if (m_activeRun == run || !m_macTaskRunning)
         finishMacTask(result, chatID, replyTo, taskLabel);
-        return;
-    }
-    const Outcome outcome = classify(result);
-    status(outcome.status);
-    sendMacReply(
-        outcome.header + QStringLiteral("\n\n") +
-            (taskLabel ? QStringLiteral("Task: ") + *taskLabel + QStringLiteral("\n\n") : QString()) +
-            (outcome.repeatText ? result.text : QString()),
-        chatID, replyTo);
+    else
+        reportResult(result, chatID, replyTo, taskLabel);
 }
 
 void MacTaskOrchestrator::finishMacTask(const PeekabooResult &result, const QString &chatID,
@@ -519,7 +512,13 @@ void MacTaskOrchestrator::finishMacTask(const PeekabooResult &result, const QStr
     m_macTaskRunning = false;
     m_activeRun.reset();
     endMacTaskProgress();
+    reportResult(result, chatID, replyTo, taskLabel);
+}
 
+void MacTaskOrchestrator::reportResult(const PeekabooResult &result, const QString &chatID,
+                                       const std::optional<QString> &replyTo,
+                                       const std::optional<QString> &taskLabel)
+{
     const Outcome outcome = classify(result);
     status(outcome.status);
     sendMacReply(

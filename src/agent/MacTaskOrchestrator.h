@@ -149,6 +149,8 @@ private:
                              const std::optional<QString> &replyTo);
     void finishRun(quint64 run, const PeekabooResult &result, const QString &chatID,
                    const std::optional<QString> &replyTo, const std::optional<QString> &taskLabel);
+    void reportResult(const PeekabooResult &result, const QString &chatID,
+                      const std::optional<QString> &replyTo, const std::optional<QString> &taskLabel);
 
     MacAccess &m_access;
     PeekabooBridge &m_bridge;

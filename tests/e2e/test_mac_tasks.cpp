@@ -8,6 +8,7 @@
 #include "ui/BotFaceView.h"
 #include "ui/ComposerTextView.h"
 #include "ui/ComposerView.h"
+#include "ui/SkillCompletionController.h"
 #include "ui/TranscriptController.h"
 
 #include <QDir>
@@ -290,14 +291,34 @@ private slots:
         QVERIFY(!sent().contains("/mac summarise the window"));
     }
 
-    void controlReturnRunsAPlainDraftAsATask()
+    void controlReturnOrASkillRunsADraftAsATask()
     {
+        QDir().mkpath(qEnvironmentVariable("HOME") + "/.agents/skills/alpha");
+        QFile skill(qEnvironmentVariable("HOME") + "/.agents/skills/alpha/SKILL.md");
+        QVERIFY(skill.open(QIODevice::WriteOnly));
+        skill.write("Say hello.");
+        skill.close();
         AppHarness &h = start(MacAccessLevel::full);
         h.alerts.script.push_back(ScriptedAlerts::button(0));
         typeDraft("what is on screen");
         pressReturn(Qt::ControlModifier);
         QVERIFY(waitForSent("✓ Mac task finished\n\nTask: what is on screen\n\nOK"));
         QCOMPARE(h.alerts.presented[0].message, QString("Run this Mac task now?"));
+
+        // Typing a skill's first letters offers it; Return completes it, a second Return runs the draft.
+        ComposerTextView *input = h.app->botFace()->composer()->input();
+        typeDraft("");
+        QTest::keyClicks(input, "@al");
+        QVERIFY(input->skillCompletion && input->skillCompletion->isVisible());
+        QCOMPARE(input->skillCompletion->matches(), QStringList{"alpha"});
+        pressReturn();
+        QCOMPARE(input->toPlainText(), QString("@alpha "));
+        QTest::keyClicks(input, "greet me");
+        h.alerts.script.push_back(ScriptedAlerts::button(1));
+        pressReturn();
+        QVERIFY(waitForSent("■ Mac task cancelled."));
+        QVERIFY(h.alerts.presented.last().informativeText.startsWith("\"@alpha greet me\"\n\n"));
+        QVERIFY(!sent().contains("@alpha greet me"));
     }
 
     void scheduledActionRepliesAndRunsAtItsTime()
