@@ -1,0 +1,87 @@
+// Resident memory of the demo with a full conversation on screen, without and
+// with a Mermaid diagram (whose web engine is created only for it).
+#include "app/AppDelegate.h"
+#include "app/AppEnvironmentSetup.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QTest>
+#include <cstdio>
+
+namespace {
+
+double residentMiB(const QString &pid)
+{
+    QFile status(QStringLiteral("/proc/%1/status").arg(pid));
+    if (!status.open(QIODevice::ReadOnly))
+        return 0;
+    for (const QByteArray &line : status.readAll().split('\n')) {
+        if (line.startsWith("VmRSS:"))
+            return line.mid(6).trimmed().split(' ').first().toDouble() / 1024.0;
+    }
+    return 0;
+}
+
+// The web engine renders in helper processes of its own: their memory counts too.
+double helperProcessesMiB()
+{
+    const QString self = QString::number(QCoreApplication::applicationPid());
+    double total = 0;
+    for (const QString &pid : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs)) {
+        QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
+        if (!stat.open(QIODevice::ReadOnly))
+            continue;
+        const QByteArray text = stat.readAll();
+        const QList<QByteArray> fields = text.mid(text.lastIndexOf(')') + 2).split(' ');
+        if (fields.value(1) == self.toLatin1() || fields.value(2) == self.toLatin1()) // parent or group
+            total += residentMiB(pid);
+    }
+    return total;
+}
+
+void settle(int ms) { QTest::qWait(ms); }
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    QApplication::setQuitOnLastWindowClosed(false);
+    QString error;
+    auto setup = AppEnvironmentSetup::demo(&error);
+    if (!setup) {
+        std::fprintf(stderr, "bench_memory: %s\n", qPrintable(error));
+        return 1;
+    }
+    const QString mediaBot = QStringLiteral("5000000102");
+    setup->environment().settings->setString(QStringLiteral("selectedBotChatID"), mediaBot);
+    AppEnvironmentSetup::configureSimulator(R"({"scan_delay_ms":0,"reply_delay_ms":50})");
+    AppDelegate delegate(setup->environment());
+    delegate.applicationDidFinishLaunching();
+
+    QElapsedTimer clock;
+    clock.start();
+    while (delegate.telegramMessages().size() < 10 && clock.elapsed() < 15000)
+        settle(100);
+    settle(2500);
+    const QString self = QString::number(QCoreApplication::applicationPid());
+    std::printf("rss_conversation_mib: %.1f MiB\n", residentMiB(self));
+
+    AppEnvironmentSetup::configureSimulator(
+        R"({"command":"inject_message","chat_id":5000000102,"text":"```mermaid\ngraph TD\n  A[Start] --> B{Works?}\n  B -->|yes| C[Ship]\n  B -->|no| D[Fix]\n```"})");
+    settle(6000);
+    std::printf("rss_conversation_mermaid_mib: %.1f MiB\n", residentMiB(self));
+    std::printf("rss_mermaid_helper_processes_mib: %.1f MiB\n", helperProcessesMiB());
+    std::fflush(stdout);
+
+    bool closed = false;
+    QObject::connect(&delegate, &AppDelegate::terminationConfirmed, [&closed] { closed = true; });
+    delegate.requestTermination();
+    while (!closed)
+        settle(50);
+    return 0;
+}
