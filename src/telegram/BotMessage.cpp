@@ -51,7 +51,7 @@ BotMessageSegment BotMessageSegment::makeMedia(const QString &symbol, const QStr
 
 BotMessageSegment BotMessageSegment::makeUnsupported() { return {}; }
 
-size_t qHash(const BotConversation &conversation, size_t seed) noexcept
+size_t qHash(const BotConversation &conversation, size_t hashSeed) noexcept
 {
-    return qHashMulti(seed, conversation.id, conversation.title, conversation.unreadCount);
+    return qHashMulti(hashSeed, conversation.id, conversation.title, conversation.unreadCount);
 }

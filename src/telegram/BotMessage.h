@@ -85,4 +85,4 @@ struct BotConversation
     friend bool operator==(const BotConversation &, const BotConversation &) = default;
 };
 
-size_t qHash(const BotConversation &conversation, size_t seed = 0) noexcept;
+size_t qHash(const BotConversation &conversation, size_t hashSeed = 0) noexcept;
