@@ -8,6 +8,8 @@
 
 #include <QFileInfo>
 #include <QPointer>
+#include <algorithm>
+#include <limits>
 
 namespace {
 
@@ -22,6 +24,9 @@ const QString waitingReply =
     QStringLiteral("A Mac task is already waiting for approval or running. Wait for it to finish.");
 const QString cancelledReply = QStringLiteral("■ Mac task cancelled.");
 const QString warning = QStringLiteral("⚠️ ");
+
+// The longest single wait of a timer, in milliseconds.
+constexpr qint64 longestWait = std::numeric_limits<int>::max();
 
 // A system action may take its time to return (a suspend returns on wake).
 constexpr std::chrono::seconds systemActionTimeLimit{60};
@@ -323,8 +328,15 @@ void MacTaskOrchestrator::scheduleMacTask(const MacRequest &request, const QStri
     auto *timer = new QTimer(this);
     timer->setSingleShot(true);
     timer->setTimerType(Qt::PreciseTimer);
-    timer->setInterval(std::max<qint64>(now().msecsTo(request.fireDate), 500));
+    // A timer waits at most about 24 days; a later time is reached in steps.
+    timer->setInterval(int(std::clamp<qint64>(now().msecsTo(request.fireDate), 500, longestWait)));
     connect(timer, &QTimer::timeout, this, [this, id, timer, request, chatID, replyTo, taskLabel] {
+        const qint64 remaining = now().msecsTo(request.fireDate);
+        if (timer->interval() == longestWait && remaining > 0) {
+            timer->setInterval(int(std::clamp<qint64>(remaining, 500, longestWait)));
+            timer->start();
+            return;
+        }
         m_scheduledMacTasks.remove(id);
         timer->deleteLater();
         executeMacRequest(request, chatID, replyTo, taskLabel);

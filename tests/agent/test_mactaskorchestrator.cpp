@@ -286,6 +286,19 @@ private slots:
         QCOMPARE(MacTaskOrchestrator::cut("ab😀d", 3), QString("ab…"));
     }
 
+    void aTimeMonthsAheadWaitsInsteadOfFiringAtOnce()
+    {
+        Fixture f;
+        f.alerts.script.push_back(ScriptedAlerts::button(0));
+        f.receive("5", "/mac lock the screen in 3000 hours");
+        QTRY_COMPARE(f.tasks->scheduledMacTaskCount(), 1);
+        QTest::qWait(300);
+        QCOMPARE(f.replyTexts().size(), 1);
+        QVERIFY(f.replies[0].text.startsWith("Scheduled lock for "));
+        QCOMPARE(f.tasks->scheduledMacTaskCount(), 1);
+    }
+
+    // Approved for later, then access lowered: the level at the time decides.
     void scheduledTasksAreRecheckedAtTheirTime_data()
     {
         QTest::addColumn<QString>("task");
