@@ -110,6 +110,7 @@ private:
     void handleAuthorizationState(const QJsonObject &state);
     void sendTDLibParameters();
     void sendEncryptionKey();
+    void withSessionKey(std::function<void(const QString &)> use);
     void finishLogout();
     void requestQR();
 

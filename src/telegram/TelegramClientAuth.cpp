@@ -129,25 +129,13 @@ void TelegramClient::sendTDLibParameters()
             return;
         }
     }
-    // TDLib 1.8.67 takes the database key with the parameters; an unencrypted
-    // database is never an option, so without a key nothing is sent.
-    if (!m_options.secrets) {
-        publishStatus(kKeyFailure);
-        return;
-    }
-    const auto key = SessionKey::getOrCreate(*m_options.secrets);
-    if (std::holds_alternative<SessionKey::Failure>(key)) {
-        publishStatus(kKeyFailure);
-        return;
-    }
     QString language = QLocale().name().section(u'_', 0, 0);
     if (language.isEmpty() || language == u"C")
         language = QStringLiteral("en");
-    send(QJsonObject{
+    QJsonObject parameters{
         {kType, QStringLiteral("setTdlibParameters")},
         {QStringLiteral("database_directory"), database},
         {QStringLiteral("files_directory"), files},
-        {QStringLiteral("database_encryption_key"), QString::fromLatin1(std::get<QString>(key).toLatin1().toBase64())},
         {QStringLiteral("use_file_database"), true},
         {QStringLiteral("use_chat_info_database"), true},
         {QStringLiteral("use_message_database"), true},
@@ -158,23 +146,42 @@ void TelegramClient::sendTDLibParameters()
         {QStringLiteral("device_model"), QStringLiteral("Tessaly")},
         {QStringLiteral("system_version"), QSysInfo::prettyProductName()},
         {QStringLiteral("application_version"), QStringLiteral("1.0")},
+    };
+    // TDLib 1.8.67 takes the database key with the parameters; an unencrypted
+    // database is never an option, so without a key nothing is sent.
+    withSessionKey([this, parameters](const QString &key) mutable {
+        parameters.insert(QStringLiteral("database_encryption_key"), QString::fromLatin1(key.toUtf8().toBase64()));
+        send(parameters);
+    });
+}
+
+void TelegramClient::withSessionKey(std::function<void(const QString &)> use)
+{
+    // The secret store answers on the main thread only (the Secret Service
+    // client does not work from other threads), so the key is fetched there and
+    // the request sent from there; td_send may be called from any thread.
+    post([this, use = std::move(use)] {
+        if (!m_options.secrets) {
+            if (onStatus)
+                onStatus(kKeyFailure);
+            return;
+        }
+        const auto key = SessionKey::getOrCreate(*m_options.secrets);
+        if (std::holds_alternative<SessionKey::Failure>(key)) {
+            if (onStatus)
+                onStatus(kKeyFailure);
+            return;
+        }
+        use(std::get<QString>(key));
     });
 }
 
 void TelegramClient::sendEncryptionKey()
 {
-    if (!m_options.secrets) {
-        publishStatus(kKeyFailure);
-        return;
-    }
-    const auto key = SessionKey::getOrCreate(*m_options.secrets);
-    if (std::holds_alternative<SessionKey::Failure>(key)) {
-        publishStatus(kKeyFailure);
-        return;
-    }
-    send(QJsonObject{{kType, QStringLiteral("setDatabaseEncryptionKey")},
-                     {QStringLiteral("new_encryption_key"),
-                      QString::fromLatin1(std::get<QString>(key).toLatin1().toBase64())}});
+    withSessionKey([this](const QString &key) {
+        send(QJsonObject{{kType, QStringLiteral("setDatabaseEncryptionKey")},
+                         {QStringLiteral("new_encryption_key"), QString::fromLatin1(key.toUtf8().toBase64())}});
+    });
 }
 
 void TelegramClient::finishLogout()
@@ -194,12 +201,16 @@ void TelegramClient::finishLogout()
     for (const char *folder : {"database", "files", "history"})
         QDir(base.filePath(QString::fromLatin1(folder))).removeRecursively();
 
-    if (m_options.secrets) {
+    // On the main thread, like every use of the secret store; it is queued
+    // before the new client's key lookup, so that one creates a fresh key.
+    post([this] {
+        if (!m_options.secrets)
+            return;
         const SecretResult removed = SessionKey::remove(*m_options.secrets);
-        if (!removed.ok())
-            publishStatus(QStringLiteral("Telegram signed out, but the local Keychain item could not be removed: ") +
-                          removed.description());
-    }
+        if (!removed.ok() && onStatus)
+            onStatus(QStringLiteral("Telegram signed out, but the local Keychain item could not be removed: ") +
+                     removed.description());
+    });
 
     m_clientID = m_library->createClientId();
     m_hasRequestedQR = false;
