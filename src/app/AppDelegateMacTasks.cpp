@@ -7,6 +7,7 @@
 #include "agent/MacAccess.h"
 #include "agent/PeekabooBridge.h"
 #include "agent/PeekabooLog.h"
+#include "core/MainThread.h"
 #include "chat/TypingIndicator.h"
 #include "ui/BotFaceView.h"
 #include "ui/ComposerTextView.h"
@@ -59,8 +60,14 @@ void AppDelegate::createMacControl()
     hooks.sendMessage = [self](const QString &text, const QString &chatID,
                                const std::optional<QString> &replyTo,
                                MacTaskOrchestrator::SendCompletion completion) {
-        if (self && self->m_client)
-            self->m_client->sendMessage(text, chatID, replyTo, std::move(completion));
+        if (!self || !self->m_client)
+            return;
+        // The client calls completions on its receive thread; the orchestration lives on the main one.
+        self->m_client->sendMessage(text, chatID, replyTo,
+                                    [completion = std::move(completion)](const std::optional<QString> &error) {
+                                        if (completion)
+                                            MainThread::post([completion, error] { completion(error); });
+                                    });
     };
     hooks.selectedChatID = [self]() -> std::optional<QString> {
         if (!self || !self->m_selectedChat)
