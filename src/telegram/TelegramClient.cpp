@@ -125,8 +125,10 @@ void TelegramClient::receiveLoop()
 
 void TelegramClient::send(const QJsonObject &request)
 {
+    // The receive thread sets the library before it publishes a client id, so
+    // the library is only looked at once an id is seen.
     const int client = m_clientID;
-    if (!m_library || client == 0)
+    if (client == 0 || !m_library)
         return;
     const QByteArray bytes = QJsonDocument(request).toJson(QJsonDocument::Compact);
     if (bytes.isEmpty()) {
