@@ -49,8 +49,10 @@ TelegramClient::TelegramClient(const Options &options)
 
 TelegramClient::~TelegramClient()
 {
-    // The loop notices within one td_receive timeout; the queue then joins its thread.
+    // The loop notices within one td_receive timeout. It is waited for here,
+    // before any table it touches is destroyed.
     m_shouldReceive = false;
+    m_receiveQueue.drain();
     m_guard.reset();
 }
 
