@@ -89,6 +89,18 @@ public:
         configure(settings);
         m_pending.clear();
     }
+    // The settings both simulator suites start each test with: quick timings,
+    // no automatic scan, and an empty database folder.
+    void resetForTest(const QString &folder)
+    {
+        reset({{"scan_delay_ms", "never"},
+               {"send_delay_ms", 20},
+               {"reply_delay_ms", 30},
+               {"download_step_ms", 10},
+               {"close_delay_ms", 10}});
+        QDir(folder).removeRecursively();
+        QDir().mkpath(folder);
+    }
     void configure(const QJsonObject &object) { m_configure(QJsonDocument(object).toJson().constData()); }
     int createClient() { return m_create(); }
     void send(int client, const QJsonObject &request)

@@ -23,14 +23,8 @@ private slots:
 
     void init()
     {
-        sim.reset({{"scan_delay_ms", "never"},
-                   {"send_delay_ms", 20},
-                   {"reply_delay_ms", 30},
-                   {"download_step_ms", 10},
-                   {"close_delay_ms", 10}});
         QVERIFY(folder.isValid());
-        QDir(folder.path()).removeRecursively();
-        QDir().mkpath(folder.path());
+        sim.resetForTest(folder.path());
     }
 
     void qrSignInWithWrongThenRightPassword()

@@ -92,6 +92,7 @@ private:
     void scheduleBotAnswer(qint64 chatId, const QList<SimBotMessage> &messages);
     void finishSend(qint64 chatId, qint64 temporaryId);
     std::optional<QJsonObject> inputContent(SimRequest &r, const QJsonObject &input);
+    QString chatListRequest(SimRequest &r, qint64 limit);
     void onLoadChats(SimRequest &r);
     void onGetChats(SimRequest &r);
     void onGetChat(SimRequest &r);

@@ -34,6 +34,25 @@ QString listName(const QJsonObject &chatList)
 
 } // namespace
 
+// The arguments loadChats and getChats share: the list's name, or an error
+// answered (and an empty name) when the list or the limit is not acceptable.
+QString SimClient::chatListRequest(SimRequest &r, qint64 limit)
+{
+    const QJsonObject chatList = r.object("chat_list");
+    if (!admit(r, Need::Authorization))
+        return {};
+    const QString list = listName(chatList);
+    if (list.isEmpty()) {
+        answerError(r, 400, QStringLiteral("Chat list not found"));
+        return {};
+    }
+    if (limit <= 0) {
+        answerError(r, 400, QStringLiteral("Parameter limit must be positive"));
+        return {};
+    }
+    return list;
+}
+
 SimChat *SimClient::requireChat(SimRequest &r, qint64 chatId)
 {
     SimChat *chat = m_world ? m_world->chat(chatId) : nullptr;
@@ -83,15 +102,10 @@ void SimClient::sendReadInbox(const SimChat &chat)
 
 void SimClient::onLoadChats(SimRequest &r)
 {
-    const QJsonObject chatList = r.object("chat_list");
     const qint64 limit = r.int64("limit");
-    if (!admit(r, Need::Authorization))
-        return;
-    const QString list = listName(chatList);
+    const QString list = chatListRequest(r, limit);
     if (list.isEmpty())
-        return answerError(r, 400, QStringLiteral("Chat list not found"));
-    if (limit <= 0)
-        return answerError(r, 400, QStringLiteral("Parameter limit must be positive"));
+        return;
     // Exactly chat_pages pages answer "ok" (the last ones may be empty), then 404.
     const QList<qint64> ids = m_world->chatIds(list);
     int &loaded = m_chatPagesLoaded[list];
@@ -106,15 +120,10 @@ void SimClient::onLoadChats(SimRequest &r)
 
 void SimClient::onGetChats(SimRequest &r)
 {
-    const QJsonObject chatList = r.object("chat_list");
     const qint64 limit = r.int64("limit");
-    if (!admit(r, Need::Authorization))
-        return;
-    const QString list = listName(chatList);
+    const QString list = chatListRequest(r, limit);
     if (list.isEmpty())
-        return answerError(r, 400, QStringLiteral("Chat list not found"));
-    if (limit <= 0)
-        return answerError(r, 400, QStringLiteral("Parameter limit must be positive"));
+        return;
     QJsonArray ids;
     for (qint64 id : m_world->chatIds(list)) {
         if (ids.size() >= limit)
