@@ -1,5 +1,7 @@
 #include "agent/PeekabooLog.h"
 
+#include "platform/AppPaths.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -30,15 +32,7 @@ PeekabooLog::~PeekabooLog()
 
 QString PeekabooLog::defaultPath()
 {
-#ifdef Q_OS_MACOS
-    return QDir::homePath() + QStringLiteral("/Library/Logs/Quay Line/peekaboo.log");
-#else
-    QString state = qEnvironmentVariable("XDG_STATE_HOME");
-    // The XDG rules ignore relative paths.
-    if (state.isEmpty() || QDir::isRelativePath(state))
-        state = QDir::homePath() + QStringLiteral("/.local/state");
-    return state + QStringLiteral("/Quay Line/peekaboo.log");
-#endif
+    return AppPaths::activityLogFile();
 }
 
 QString PeekabooLog::clippedBody(const QString &body)

@@ -1,82 +1,58 @@
+// Start-up, the Telegram client's callbacks, sign-in and quitting.
 #include "app/AppDelegate.h"
 
-#include "settings/SettingsStore.h"
+#include "app/Appearance.h"
+#include "app/MacTaskController.h"
+#include "app/OutgoingMessages.h"
+#include "app/SignInFlow.h"
+#include "app/Termination.h"
+#include "app/WindowPresence.h"
+#include "core/Guarded.h"
+#include "settings/AppTheme.h"
+#include "telegram/TelegramClient.h"
 #include "ui/BotFaceView.h"
-#include "ui/QrCodeImage.h"
 #include "ui/SignInView.h"
 #include "ui/TelegramWindow.h"
+#include "ui/TranscriptController.h"
 #include "ui/WidgetAlerts.h"
 
-#include <QApplication>
-#include <QGuiApplication>
-#include <QPainter>
-#include <QPalette>
-#include <QStyle>
-#include <QStyleFactory>
 #include <QTimer>
 
-AppDelegate::AppDelegate(const AppEnvironment &environment, QObject *parent) : QObject(parent), m_env(environment)
+AppDelegate::AppDelegate(const AppEnvironment &environment, QObject *parent)
+    : QObject(parent), m_env(environment), m_selection(*environment.settings),
+      m_appearance(std::make_unique<Appearance>(*environment.settings)),
+      m_presence(std::make_unique<WindowPresence>(*environment.settings)),
+      m_termination(std::make_unique<Termination>(environment.terminationFallbackMs))
 {
-    m_followActiveSpaceEnabled = m_env.settings->defaultTrueBool(QStringLiteral("followActiveSpaceEnabled"));
-    m_hoverShrinkEnabled = m_env.settings->defaultTrueBool(QStringLiteral("hoverShrinkEnabled"));
-    m_lightAppearanceEnabled = m_env.settings->plainBool(QStringLiteral("lightAppearance"));
+    connect(m_termination.get(), &Termination::confirmed, this, &AppDelegate::terminationConfirmed);
+    m_termination->stopWork = [this] {
+        if (m_mac)
+            m_mac->stopMacTasks();
+    };
+    m_termination->closeSession = [this] {
+        if (!m_client || !m_client->isReceiving())
+            return false;
+        m_client->closeForTermination();
+        return true;
+    };
 }
 
 AppDelegate::~AppDelegate()
 {
-    // The client's callbacks capture this controller: drop them before it goes.
+    // The client's callbacks reach into the collaborators: it goes first.
     m_client.reset();
-    delete m_window;
 }
 
 void AppDelegate::applicationDidFinishLaunching()
 {
-    applyAppearance();
-    installApplicationIcon();
+    m_appearance->applyAppearance();
+    m_appearance->installApplicationIcon();
     installMainMenu();
     createStatusItem();
-
-    m_window = new TelegramWindow;
-    connect(m_window, &TelegramWindow::keyChanged, this, [this](bool isKey) {
-        if (isKey) {
-            m_pendingUnreadCount = 0;
-        } else {
-            m_pendingUnreadBotID = m_selectedChat ? std::optional(m_selectedChat->id) : std::nullopt;
-            m_pendingUnreadCount = std::max(m_pendingUnreadCount, m_latestUnreadCount);
-        }
-        refreshStatusItem();
-    });
-    connect(m_window, &TelegramWindow::closedByUser, this, [this] {
-        m_mainWindowClosedByUser = true;
-        m_mainWindowClosedAt = QDateTime::currentDateTime();
-    });
-    connect(m_window, &TelegramWindow::quitRequested, this, &AppDelegate::requestTermination);
-    connect(m_window, &TelegramWindow::chooseBotRequested, this, [this] {
-        if (m_telegramAuthorized)
-            chooseBot();
-    });
-    connect(m_window, &TelegramWindow::logOutRequested, this, [this] {
-        if (m_telegramAuthorized)
-            logOut();
-    });
-    if (!m_env.alerts) {
-        m_ownAlerts = std::make_unique<WidgetAlerts>(m_window);
-        m_alerts = m_ownAlerts.get();
-    } else {
-        m_alerts = m_env.alerts;
-    }
+    createWindow();
     configureTitleBar();
-    if (!m_followActiveSpaceEnabled)
-        placeWindowOnPrimaryScreen();
-
-    m_signIn = new SignInView;
-    connect(m_signIn, &SignInView::cancelRequested, this, &AppDelegate::cancelLogin);
-    m_botFace = new BotFaceView;
-    connect(m_botFace, &BotFaceView::sendRequested, this, &AppDelegate::sendComposerText);
-    connect(m_botFace, &BotFaceView::chooseBotRequested, this, &AppDelegate::chooseBot);
-    connect(m_botFace, &BotFaceView::retryRequested, this, &AppDelegate::retryLastMessage);
-    wireBotFace();
-    wireMacTasks();
+    m_presence->attach(m_window.get());
+    createCollaborators();
     showLogin();
 
     m_window->show();
@@ -84,63 +60,76 @@ void AppDelegate::applicationDidFinishLaunching()
     m_window->activateWindow();
 
     attachWorkspaceFollower();
-    QTimer::singleShot(0, this, &AppDelegate::applySpaceBehavior);
-    connect(qApp, &QGuiApplication::applicationStateChanged, this, [this](Qt::ApplicationState state) {
-        if (state == Qt::ApplicationActive && m_followActiveSpaceEnabled)
-            bringWindowToFront();
-    });
+    QTimer::singleShot(0, m_presence.get(), &WindowPresence::applySpaceBehavior);
     startTelegramClient();
 }
 
-void AppDelegate::applyAppearance()
+void AppDelegate::createWindow()
 {
-    // One style everywhere, so the light and dark palettes look the same on every desktop.
-    QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
-    QPalette palette;
-    if (!m_lightAppearanceEnabled) {
-        palette.setColor(QPalette::Window, QColor(0x1f, 0x1d, 0x26));
-        palette.setColor(QPalette::WindowText, QColor(0xee, 0xec, 0xf4));
-        palette.setColor(QPalette::Base, QColor(0x2a, 0x27, 0x33));
-        palette.setColor(QPalette::AlternateBase, QColor(0x33, 0x2f, 0x3d));
-        palette.setColor(QPalette::Text, QColor(0xee, 0xec, 0xf4));
-        palette.setColor(QPalette::Button, QColor(0x36, 0x32, 0x42));
-        palette.setColor(QPalette::ButtonText, QColor(0xee, 0xec, 0xf4));
-        palette.setColor(QPalette::PlaceholderText, QColor(0x9a, 0x96, 0xa8));
-        palette.setColor(QPalette::Highlight, QColor(0x8b, 0x5c, 0xf6));
-        palette.setColor(QPalette::HighlightedText, Qt::white);
-        palette.setColor(QPalette::ToolTipBase, QColor(0x2a, 0x27, 0x33));
-        palette.setColor(QPalette::ToolTipText, QColor(0xee, 0xec, 0xf4));
+    m_window = std::make_unique<TelegramWindow>();
+    connect(m_window.get(), &TelegramWindow::keyChanged, this, [this](bool isKey) {
+        if (isKey)
+            m_unread.windowBecameKey();
+        else
+            m_unread.windowResignedKey(m_selection.selectedChatID());
+        refreshStatusItem();
+    });
+    connect(m_window.get(), &TelegramWindow::quitRequested, this, &AppDelegate::requestTermination);
+    connect(m_window.get(), &TelegramWindow::chooseBotRequested, this, [this] {
+        if (telegramAuthorized())
+            chooseBot();
+    });
+    connect(m_window.get(), &TelegramWindow::logOutRequested, this, [this] {
+        if (telegramAuthorized())
+            logOut();
+    });
+    if (m_env.alerts) {
+        m_alerts = m_env.alerts;
     } else {
-        palette = QApplication::style()->standardPalette();
-        palette.setColor(QPalette::Highlight, QColor(0x7c, 0x3a, 0xed));
+        m_ownAlerts = std::make_unique<WidgetAlerts>(m_window.get());
+        m_alerts = m_ownAlerts.get();
     }
-    QApplication::setPalette(palette);
+    m_signIn = new SignInView(m_window.get());
+    m_signIn->hide();
+    m_botFace = new BotFaceView(m_window.get());
+    m_botFace->hide();
 }
 
-void AppDelegate::installApplicationIcon()
+void AppDelegate::createCollaborators()
 {
-    // Drawn at run time: a speech bubble on the theme's accent colour.
-    QPixmap icon(128, 128);
-    icon.fill(Qt::transparent);
-    QPainter painter(&icon);
-    painter.setRenderHint(QPainter::Antialiasing);
-    painter.setBrush(QColor(0x7c, 0x3a, 0xed));
-    painter.setPen(Qt::NoPen);
-    painter.drawRoundedRect(QRectF(8, 8, 112, 112), 26, 26);
-    painter.setBrush(Qt::white);
-    painter.drawRoundedRect(QRectF(30, 36, 68, 46), 14, 14);
-    const QPointF tail[] = {{46, 80}, {42, 96}, {60, 80}};
-    painter.drawPolygon(tail, 3);
-    painter.end();
-    QApplication::setWindowIcon(QIcon(icon));
+    const auto client = [this] { return m_client.get(); };
+    m_signInFlow = std::make_unique<SignInFlow>(m_signIn, *m_alerts, client);
+
+    OutgoingMessages::Dependencies outgoing;
+    outgoing.client = client;
+    outgoing.selection = &m_selection;
+    outgoing.face = m_botFace;
+    outgoing.alerts = m_alerts;
+    outgoing.window = [this] { return static_cast<QWidget *>(m_window.get()); };
+    outgoing.chooseSaveLocation = m_env.chooseSaveLocation;
+    m_outgoing = std::make_unique<OutgoingMessages>(std::move(outgoing));
+
+    MacTaskController::Dependencies mac;
+    mac.settings = m_env.settings;
+    mac.secrets = m_env.secrets;
+    mac.alerts = m_alerts;
+    mac.options = m_env.macTasks;
+    mac.client = client;
+    mac.selection = &m_selection;
+    mac.face = m_botFace;
+    mac.setSubtitle = [this](const QString &text) { m_window->setSubtitle(text); };
+    mac.reopenWindow = [this] { m_presence->reopen(); };
+    m_mac = std::make_unique<MacTaskController>(std::move(mac));
+    connect(m_mac.get(), &MacTaskController::accessChanged, this, &AppDelegate::refreshSettingsWindow);
+
+    wireBotFace();
+    m_appearance->attach(m_window.get(), m_signIn, m_botFace);
 }
 
 void AppDelegate::installMainMenu() {}
 void AppDelegate::createStatusItem() {}
 void AppDelegate::configureTitleBar() {}
-void AppDelegate::placeWindowOnPrimaryScreen() {}
 void AppDelegate::attachWorkspaceFollower() {}
-void AppDelegate::applySpaceBehavior() {}
 void AppDelegate::refreshStatusItem() {}
 void AppDelegate::refreshSettingsWindow() {}
 
@@ -156,7 +145,7 @@ void AppDelegate::startTelegramClient()
     options.secrets = m_env.secrets;
     m_client = TelegramClient::create(options, &error);
     if (!m_client) {
-        m_signIn->setStatus(QStringLiteral("Could not prepare secure Telegram storage: ") + error);
+        m_signInFlow->setStatus(QStringLiteral("Could not prepare secure Telegram storage: ") + error);
         return;
     }
     wireClient();
@@ -166,60 +155,22 @@ void AppDelegate::startTelegramClient()
 
 void AppDelegate::wireClient()
 {
-    QPointer<AppDelegate> self(this);
-    m_client->onStatus = [self](const QString &text) {
-        if (self && self->m_signIn)
-            self->m_signIn->setStatus(text);
-    };
-    m_client->onQRLink = [self](const std::optional<QString> &link) {
-        if (self)
-            self->showQR(link);
-    };
-    m_client->onAuthorization = [self](bool authorized) {
-        if (!self)
-            return;
-        self->m_telegramAuthorized = authorized;
-        authorized ? self->showBots() : self->showLogin();
-    };
-    m_client->onBotsChanged = [self](const QList<BotConversation> &bots) {
-        if (self)
-            self->onBotsChanged(bots);
-    };
-    m_client->onMessagesChanged = [self](const QList<BotMessage> &messages) {
-        if (self)
-            self->onMessagesChanged(messages);
-    };
-    m_client->onTypingChanged = [self](bool typing) {
-        if (self)
-            self->setRemoteTyping(typing);
-    };
-    m_client->onPasswordRequested = [self] {
-        if (self)
-            self->requestPassword();
-    };
-    m_client->onLoggedOut = [self] {
-        if (self)
-            self->onLoggedOut();
-    };
-    m_client->onClosed = [self] {
-        if (self)
-            self->onClosed();
-    };
+    m_client->onStatus = guarded(m_signInFlow.get(), &SignInFlow::setStatus);
+    m_client->onQRLink = guarded(this, &AppDelegate::showQR);
+    m_client->onAuthorization = guarded(this, &AppDelegate::onAuthorization);
+    m_client->onBotsChanged = guarded(this, &AppDelegate::onBotsChanged);
+    m_client->onMessagesChanged = guarded(this, [this](const QList<BotMessage> &messages) {
+        onMessagesChanged(m_client->currentChatID().value_or(QString()), messages);
+    });
+    m_client->onTypingChanged = guarded(this, &AppDelegate::setRemoteTyping);
+    m_client->onPasswordRequested = guarded(this, &AppDelegate::requestPassword);
+    m_client->onLoggedOut = guarded(this, &AppDelegate::onLoggedOut);
+    m_client->onClosed = guarded(this, &AppDelegate::onClosed);
 }
 
 void AppDelegate::showQR(const std::optional<QString> &link)
 {
-    if (!link) {
-        m_signIn->showQRImage({});
-        return;
-    }
-    const QImage image = QrCodeImage::render(*link);
-    if (image.isNull()) {
-        m_signIn->showQRFailure();
-        m_signIn->setStatus(QStringLiteral("Telegram supplied a QR code that could not be rendered."));
-        return;
-    }
-    m_signIn->showQRImage(image);
+    m_signInFlow->showQR(link);
 }
 
 void AppDelegate::showLogin()
@@ -227,10 +178,7 @@ void AppDelegate::showLogin()
     if (!m_window)
         return;
     m_window->setSubtitle(QString());
-    m_signIn->setHeading(QStringLiteral("Sign in to Telegram"));
-    m_signIn->setInstructions(QStringLiteral(
-        "On your phone, open Telegram and go to Settings → Devices → Link Desktop Device, then scan this QR code."));
-    m_signIn->showQRImage({});
+    m_signInFlow->showLogin();
     m_window->setFace(m_signIn);
 }
 
@@ -239,95 +187,67 @@ void AppDelegate::showBots()
     if (!m_window)
         return;
     m_window->setFace(m_botFace);
-    m_window->setSubtitle(m_selectedChat ? m_selectedChat->title : QString());
+    m_window->setSubtitle(selectedChat() ? selectedChat()->title : QString());
     m_botFace->focusComposer();
+}
+
+void AppDelegate::onAuthorization(bool authorized)
+{
+    m_signInFlow->setAuthorized(authorized);
+    authorized ? showBots() : showLogin();
 }
 
 void AppDelegate::requestPassword()
 {
-    if (!m_window || m_passwordPromptIsOpen)
-        return;
-    m_passwordPromptIsOpen = true;
-    AlertRequest request;
-    request.message = QStringLiteral("Telegram Two-Step Verification");
-    request.informativeText = QStringLiteral("Enter your Telegram password to finish signing in.");
-    request.buttons = {QStringLiteral("Continue"), QStringLiteral("Cancel")};
-    request.accessory = AlertRequest::Accessory::SecureField;
-    request.accessorySize = QSize(260, 24);
-    QPointer<AppDelegate> self(this);
-    m_alerts->present(request, [self](const AlertAnswer &answer) {
-        if (!self)
-            return;
-        self->m_passwordPromptIsOpen = false;
-        if (!self->m_client)
-            return;
-        if (answer.buttonIndex == 0)
-            self->m_client->checkPassword(answer.text);
-        else
-            self->m_client->closeForTermination();
-    });
+    if (m_window)
+        m_signInFlow->requestPassword();
 }
 
 void AppDelegate::cancelLogin()
 {
-    if (m_client)
-        m_client->closeForTermination();
-    // TDLib normally confirms within a second; a library that never answers
-    // (still loading, or wedged) must not keep the application from quitting.
-    QTimer::singleShot(10000, this, [this] { emit terminationConfirmed(); });
+    m_signInFlow->cancelLogin();
 }
 
 void AppDelegate::logOut()
 {
-    if (!m_window)
-        return;
-    AlertRequest request;
-    request.message = QStringLiteral("Log Out of Telegram?");
-    request.informativeText =
-        QStringLiteral("This revokes the Telegram session for this app and removes its local encrypted session data.");
-    request.buttons = {QStringLiteral("Log Out"), QStringLiteral("Cancel")};
-    QPointer<AppDelegate> self(this);
-    m_alerts->present(request, [self](const AlertAnswer &answer) {
-        if (self && answer.buttonIndex == 0 && self->m_client)
-            self->m_client->logOut();
-    });
+    if (m_window)
+        m_signInFlow->logOut();
+}
+
+bool AppDelegate::telegramAuthorized() const
+{
+    return m_signInFlow && m_signInFlow->telegramAuthorized();
+}
+
+bool AppDelegate::passwordPromptIsOpen() const
+{
+    return m_signInFlow && m_signInFlow->passwordPromptIsOpen();
 }
 
 void AppDelegate::bringWindowToFront()
 {
-    if (m_mainWindowClosedByUser || !m_window)
-        return;
-    applySpaceBehavior();
-    m_window->show();
-    m_window->raise();
-    m_window->activateWindow();
+    m_presence->bringWindowToFront();
 }
 
 void AppDelegate::onLoggedOut()
 {
-    m_botChats.clear();
-    m_telegramMessages.clear();
-    m_telegramAuthorized = false;
-    m_autoReadPrimed = false;
-    m_selectedChatHistoryLoaded = false;
-    m_pendingUnreadCount = 0;
-    m_pendingUnreadBotID.reset();
-    m_latestUnreadCount = 0;
+    // Every piece of the old account's state goes, where it lives.
+    m_selection.reset();
+    m_unread.reset();
     refreshStatusItem();
-    m_selectedChat.reset();
-    m_lastSentMessage.reset();
-    m_botFace->setRetryEnabled(false);
-    m_botFace->setMessages({});
+    m_outgoing->reset();
+    m_botFace->clearReplyBar();
+    m_botFace->transcript()->reset();
     m_botFace->setEmptyStateVisible(true);
-    m_window->setSubtitle(QString());
+    m_signInFlow->setAuthorized(false);
     showLogin();
-    m_signIn->setStatus(QStringLiteral("Signed out. Requesting a fresh Telegram QR code…"));
+    m_signInFlow->setStatus(QStringLiteral("Signed out. Requesting a fresh Telegram QR code…"));
 }
 
 void AppDelegate::onClosed()
 {
-    if (m_terminationPending) {
-        emit terminationConfirmed();
+    if (m_termination->isPending()) {
+        m_termination->sessionClosed();
         return;
     }
     // The user cancelled the sign-in (or the password): the closed session is
@@ -337,16 +257,35 @@ void AppDelegate::onClosed()
 
 void AppDelegate::requestTermination()
 {
-    if (m_terminationPending)
+    m_termination->request();
+}
+
+bool AppDelegate::isTerminating() const
+{
+    return m_termination->isPending();
+}
+
+void AppDelegate::changeTheme(AppTheme theme)
+{
+    // A settings window would be closed here and rebuilt afterwards in the new colours.
+    if (!m_appearance->changeTheme(theme))
         return;
-    m_terminationPending = true;
-    stopMacTasks();
-    if (!m_client || !m_client->isReceiving()) {
-        emit terminationConfirmed();
-        return;
-    }
-    m_client->closeForTermination();
-    // TDLib normally confirms within a second; a library that never answers
-    // (still loading, or wedged) must not keep the application from quitting.
-    QTimer::singleShot(10000, this, [this] { emit terminationConfirmed(); });
+    refreshStatusItem();
+    m_botFace->showStatus(QStringLiteral("Theme set to ") + theme.displayName() + QLatin1Char('.'));
+}
+
+void AppDelegate::updateAppearance(bool lightAppearance)
+{
+    if (m_appearance->updateAppearance(lightAppearance))
+        refreshSettingsWindow();
+}
+
+MacTaskOrchestrator *AppDelegate::macTasks() const
+{
+    return m_mac ? m_mac->orchestrator() : nullptr;
+}
+
+MacAccess *AppDelegate::macAccess() const
+{
+    return m_mac ? m_mac->access() : nullptr;
 }

@@ -51,8 +51,6 @@ std::unique_ptr<AppEnvironmentSetup> AppEnvironmentSetup::demo(QString *error)
     }
     const QString root = setup->m_tempDir->path();
     setup->m_settings = std::make_unique<SettingsStore>(root + QStringLiteral("/settings.json"));
-    // The demo opens on the simulator's showcase bot, as if chosen in an earlier run.
-    setup->m_settings->setString(QStringLiteral("selectedBotChatID"), QStringLiteral("5000000101"));
     // A newcomer sees a conversation at once: the simulator's showcase bot is selected when it signs in.
     setup->m_settings->setString(QStringLiteral("selectedBotChatID"), QStringLiteral("5000000101"));
     setup->m_secrets = std::make_unique<InMemorySecretStore>();

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/AppDelegate.h"
+#include "app/AppEnvironment.h"
 #include "platform/SecretStore.h"
 #include "settings/SettingsStore.h"
 

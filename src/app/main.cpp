@@ -28,6 +28,8 @@ void onSignal(int)
 
 struct Arguments
 {
+    bool help = false;
+    bool version = false;
     bool demo = false;
     QString screenshot;
     int screenshotDelay = 1500;
@@ -39,7 +41,11 @@ Arguments parseArguments(int argc, char **argv)
     Arguments arguments;
     for (int i = 1; i < argc; ++i) {
         const QByteArray arg(argv[i]);
-        if (arg == "--demo")
+        if (arg == "--help" || arg == "-h")
+            arguments.help = true;
+        else if (arg == "--version" || arg == "-v")
+            arguments.version = true;
+        else if (arg == "--demo")
             arguments.demo = true;
         else if (arg == "--screenshot" && i + 1 < argc)
             arguments.screenshot = QString::fromLocal8Bit(argv[++i]);
@@ -80,6 +86,20 @@ int main(int argc, char **argv)
     QElapsedTimer clock;
     clock.start();
     const Arguments arguments = parseArguments(argc, argv);
+    // Answered before any display connection, so they work on a console too.
+    if (arguments.help) {
+        std::fputs("Usage: tessaly [--demo] [--screenshot FILE.png [--screenshot-delay MS]]\n"
+                   "  --demo                  run against the built-in Telegram simulator with throw-away storage\n"
+                   "  --screenshot FILE.png   render the main window to FILE.png and quit\n"
+                   "  --screenshot-delay MS   wait MS milliseconds before the screenshot (default 1500)\n"
+                   "  --version               print the version and quit\n",
+                   stdout);
+        return 0;
+    }
+    if (arguments.version) {
+        std::fputs("Tessaly " TESSALY_VERSION "\n", stdout);
+        return 0;
+    }
     if (!arguments.screenshot.isEmpty() && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
 

@@ -3,6 +3,12 @@
 #include <QSet>
 #include <algorithm>
 
+void UnreadCounter::selectionChanged(const QString &chatID)
+{
+    m_pendingUnreadBotID = chatID;
+    m_pendingUnreadCount = 0;
+}
+
 void UnreadCounter::updateLatest(int count, bool windowIsKey)
 {
     m_latestUnreadCount = std::max(count, 0);

@@ -16,6 +16,8 @@ public:
     int pendingUnreadCount() const { return m_pendingUnreadCount; }
     const std::optional<QString> &pendingUnreadBotID() const { return m_pendingUnreadBotID; }
 
+    // Another conversation was selected: what was pending belonged to the old one.
+    void selectionChanged(const QString &chatID);
     // The selected conversation's unread count from the bot list.
     void updateLatest(int count, bool windowIsKey);
     // A new message list of the selected conversation. historyLoaded: an earlier

@@ -1,10 +1,11 @@
 #include "settings/SettingsStore.h"
 
+#include "platform/AppPaths.h"
+
 #include <QDir>
 #include <QFileInfo>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QStandardPaths>
 
 namespace {
 
@@ -58,12 +59,11 @@ QSettings::Format jsonFormat()
 
 std::unique_ptr<SettingsStore> SettingsStore::openUserStore()
 {
-#ifdef Q_OS_MACOS
-    return std::unique_ptr<SettingsStore>(new SettingsStore(std::make_unique<QSettings>()));
-#else
-    const QString dir = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
-    return std::make_unique<SettingsStore>(dir + QStringLiteral("/Tessaly/settings.json"));
-#endif
+    const QString file = AppPaths::settingsFile();
+    // No file: the platform's own preferences store.
+    if (file.isEmpty())
+        return std::unique_ptr<SettingsStore>(new SettingsStore(std::make_unique<QSettings>()));
+    return std::make_unique<SettingsStore>(file);
 }
 
 SettingsStore::SettingsStore(const QString &jsonFilePath)

@@ -2,11 +2,11 @@
 
 #include "core/JsonIds.h"
 #include "core/MainThread.h"
+#include "platform/AppPaths.h"
 
 #include <QDir>
 #include <QFile>
 #include <QJsonDocument>
-#include <QStandardPaths>
 
 namespace {
 const QString kType = QStringLiteral("@type");
@@ -16,15 +16,8 @@ const QString kExtra = QStringLiteral("@extra");
 std::unique_ptr<TelegramClient> TelegramClient::create(const Options &options, QString *error)
 {
     QString base = options.baseDirectory;
-    if (base.isEmpty()) {
-        const QString support = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
-        if (support.isEmpty() || !QDir().mkpath(support)) {
-            if (error)
-                *error = QStringLiteral("The application data folder could not be created.");
-            return nullptr;
-        }
-        base = support + QStringLiteral("/QuaylineView");
-    }
+    if (base.isEmpty())
+        base = AppPaths::dataFolder();
     if (!QDir().mkpath(base)) {
         if (error)
             *error = QStringLiteral("The folder “%1” could not be created.").arg(base);

@@ -6,6 +6,7 @@
 #include "ui/ComposerView.h"
 #include "ui/IconTable.h"
 #include "ui/MermaidHost.h"
+#include "ui/SkillCompletionController.h"
 #include "ui/TelegramMessageRow.h"
 #include "ui/TranscriptController.h"
 #include "ui/TranscriptView.h"
@@ -195,9 +196,8 @@ void BotFaceView::focusSearch()
 
 void BotFaceView::focusComposer()
 {
-    QWidget *window = this->window();
-    if (window && window->isVisible() && !window->isActiveWindow())
-        window->activateWindow();
+    // The input gets the focus within the window; activating the window is the
+    // controller's decision, so a refreshed bot list never steals the user's focus.
     m_composer->input()->setFocus();
 }
 
@@ -292,4 +292,55 @@ void BotFaceView::resizeEvent(QResizeEvent *event)
 {
     QWidget::resizeEvent(event);
     m_transcriptView->updateTranscriptInsets(width());
+}
+
+QString BotFaceView::composerText() const
+{
+    return m_composer->text();
+}
+
+std::optional<QString> BotFaceView::replyTargetID() const
+{
+    if (!m_composer->replyTarget())
+        return std::nullopt;
+    return m_composer->replyTarget()->id;
+}
+
+void BotFaceView::clearComposer()
+{
+    m_composer->clearInput();
+    m_composer->clearReply();
+    m_composer->input()->applyTokenHighlighting();
+    m_composer->input()->updateSkillCompletion();
+}
+
+void BotFaceView::restoreDraft(const QString &text)
+{
+    ComposerTextView *input = m_composer->input();
+    const QString typed = input->toPlainText();
+    input->setPlainText(typed.isEmpty() ? text : text + QLatin1Char('\n') + typed);
+    input->moveCursor(QTextCursor::End);
+    input->applyTokenHighlighting();
+}
+
+void BotFaceView::setSkillCompletion(SkillCompletionController *popup,
+                                     std::function<QStringList(const QString &prefix)> skillNames)
+{
+    ComposerTextView *input = m_composer->input();
+    input->skillCompletion = popup;
+    input->skillNameProvider = std::move(skillNames);
+    QPointer<ComposerTextView> target(input);
+    popup->onCommit = [target](const QString &name) {
+        if (target)
+            target->commitSkill(name);
+    };
+}
+
+bool BotFaceView::updateThinkingText(const QString &itemID, const QString &text)
+{
+    TelegramMessageRow *row = m_transcriptView->lastRow();
+    if (!row || row->message().id != itemID)
+        return false;
+    row->updateThinkingText(text);
+    return true;
 }

@@ -7,7 +7,9 @@
 #include <QImage>
 #include <QUrl>
 #include <QWidget>
+#include <functional>
 #include <memory>
+#include <optional>
 
 class AudioPlayback;
 class ComposerView;
@@ -16,6 +18,7 @@ class MessageSpeaker;
 class QLabel;
 class QLineEdit;
 class QToolButton;
+class SkillCompletionController;
 class TranscriptController;
 class TranscriptView;
 
@@ -61,6 +64,19 @@ public:
     QString fontScaleLabel() const;
     // Shows the pin state; the window's level is the controller's.
     void setPinned(bool pinned);
+
+    // The composer as the controller uses it.
+    QString composerText() const;
+    std::optional<QString> replyTargetID() const;
+    // Empties the input and the reply bar, with token colours and the skill popup in step.
+    void clearComposer();
+    // A text that could not be sent goes back into the input, before anything typed since.
+    void restoreDraft(const QString &text);
+    // The skill popup the input offers, with the names it completes.
+    void setSkillCompletion(SkillCompletionController *popup,
+                            std::function<QStringList(const QString &prefix)> skillNames);
+    // The thinking text of the transcript's last row, when that row is the given synthetic item.
+    bool updateThinkingText(const QString &itemID, const QString &text);
 
 signals:
     void sendRequested(const QString &text);

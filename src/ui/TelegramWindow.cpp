@@ -32,9 +32,9 @@ void TelegramWindow::setFace(QWidget *face)
     if (m_face == face)
         return;
     if (m_face) {
+        // Detached but still a child, so the window owns both faces.
         m_root->removeWidget(m_face);
         m_face->hide();
-        m_face->setParent(nullptr);
     }
     m_face = face;
     if (face) {

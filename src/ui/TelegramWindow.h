@@ -12,7 +12,7 @@ class TelegramWindow : public QWidget
 public:
     explicit TelegramWindow(QWidget *parent = nullptr);
 
-    // Detaches the current face (kept alive by its owner) and attaches this one.
+    // Hides the current face (it stays the window's child) and attaches this one.
     void setFace(QWidget *face);
     QWidget *face() const { return m_face; }
     void setSubtitle(const QString &subtitle);

@@ -162,6 +162,14 @@ void TranscriptController::resetForSelection()
     m_telegramMessages.clear();
 }
 
+void TranscriptController::reset()
+{
+    resetForSelection();
+    m_typingTimer.stop();
+    m_chatID.reset();
+    showMessages({}, true, true);
+}
+
 void TranscriptController::setMacTask(const std::optional<TypingIndicator::MacTask> &task)
 {
     m_macTask = task;

@@ -55,6 +55,8 @@ public:
     void messagesArrived();
     // Selecting another bot: no typing, no wait, no read-aloud until its history came.
     void resetForSelection();
+    // Signed out: no conversation, no messages, no typing or wait left to bring old rows back.
+    void reset();
     // The running Mac task whose progress ends the transcript; nothing when none runs.
     void setMacTask(const std::optional<TypingIndicator::MacTask> &task);
     AutoReadGate &autoReadGate() { return m_autoReadGate; }

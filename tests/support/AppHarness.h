@@ -4,6 +4,10 @@
 #include "platform/SecretStore.h"
 #include "settings/SettingsStore.h"
 #include "support/ScriptedAlerts.h"
+#include "telegram/TelegramClient.h"
+#include "ui/BotFaceView.h"
+#include "ui/SignInView.h"
+#include "ui/TelegramWindow.h"
 
 #include <QLibrary>
 #include <QTemporaryDir>
@@ -18,6 +22,8 @@ struct AppHarness
     InMemorySecretStore secrets;
     ScriptedAlerts alerts;
     std::unique_ptr<AppDelegate> app;
+    // The application may exit (set once the controller confirms its termination).
+    bool terminationConfirmed = false;
     // Adjusts the environment of the controllers created from then on (fakes, shorter intervals).
     static inline std::function<void(AppEnvironment &)> environmentHook;
 
@@ -58,6 +64,8 @@ struct AppHarness
         if (environmentHook)
             environmentHook(env);
         app = std::make_unique<AppDelegate>(env);
+        terminationConfirmed = false;
+        QObject::connect(app.get(), &AppDelegate::terminationConfirmed, [this] { terminationConfirmed = true; });
         app->applicationDidFinishLaunching();
     }
 
@@ -66,10 +74,8 @@ struct AppHarness
     {
         if (!app)
             return;
-        bool confirmed = false;
-        QObject::connect(app.get(), &AppDelegate::terminationConfirmed, [&confirmed] { confirmed = true; });
         app->requestTermination();
-        QTRY_VERIFY_WITH_TIMEOUT(confirmed, 15000);
+        QTRY_VERIFY_WITH_TIMEOUT(terminationConfirmed, 15000);
         app.reset();
     }
 

@@ -1,0 +1,138 @@
+// The controller's side of the bot list, the selection and the message hand-off.
+#include "app/AppDelegate.h"
+
+#include "app/MacTaskController.h"
+#include "app/OutgoingMessages.h"
+#include "chat/ComposerInput.h"
+#include "core/Alerts.h"
+#include "core/Guarded.h"
+#include "telegram/TelegramClient.h"
+#include "ui/BotFaceView.h"
+#include "ui/TelegramWindow.h"
+#include "ui/TranscriptController.h"
+
+void AppDelegate::wireBotFace()
+{
+    connect(m_botFace, &BotFaceView::sendRequested, this, &AppDelegate::sendComposerText);
+    connect(m_botFace, &BotFaceView::chooseBotRequested, this, &AppDelegate::chooseBot);
+    connect(m_botFace, &BotFaceView::retryRequested, this, &AppDelegate::retryLastMessage);
+    OutgoingMessages *outgoing = m_outgoing.get();
+    connect(m_botFace, &BotFaceView::pasteFileRequested, outgoing, [outgoing](const QUrl &url) {
+        if (url.isLocalFile())
+            outgoing->sendPastedFile(url.toLocalFile());
+    });
+    connect(m_botFace, &BotFaceView::pasteImageRequested, outgoing, &OutgoingMessages::sendPastedImage);
+
+    TranscriptActions &actions = m_botFace->transcript()->actions;
+    actions.reaction = guarded(outgoing, [outgoing](const BotMessage &message, const QString &reaction) {
+        outgoing->sendQuickReaction(reaction, message);
+    });
+    actions.remove = guarded(outgoing, &OutgoingMessages::deleteMessage);
+    actions.inlineButton = guarded(outgoing, &OutgoingMessages::pressInlineButton);
+    actions.downloadAttachment = guarded(outgoing, &OutgoingMessages::downloadAttachment);
+    actions.saveAttachment = guarded(outgoing, &OutgoingMessages::saveAttachment);
+}
+
+const QList<BotMessage> &AppDelegate::telegramMessages() const
+{
+    return m_botFace->transcript()->telegramMessages();
+}
+
+void AppDelegate::onBotsChanged(const QList<BotConversation> &bots)
+{
+    const auto stored = m_selection.reconcile(bots);
+    if (m_selection.selectedChat() && !stored) {
+        m_botFace->setComposerPlaceholder(ComposerInput::placeholder(m_selection.selectedChat()->title));
+        m_outgoing->refreshRetry();
+    }
+    if (stored)
+        selectBot(*stored);
+    updateSelectedChatUnreadBadge();
+    refreshSettingsWindow();
+}
+
+void AppDelegate::selectBot(const BotConversation &conversation)
+{
+    m_selection.select(conversation);
+    m_unread.selectionChanged(conversation.id);
+    updateSelectedChatUnreadBadge();
+    m_botFace->clearReplyBar();
+    m_outgoing->refreshRetry();
+    m_botFace->setComposerPlaceholder(ComposerInput::placeholder(conversation.title));
+    m_window->setSubtitle(conversation.title);
+
+    TranscriptController *transcript = m_botFace->transcript();
+    transcript->setConversation(conversation.id);
+    m_botFace->setEmptyStateVisible(false);
+    transcript->resetForSelection();
+    transcript->updateTypingIndicator();
+    m_botFace->clearSearch();
+    m_botFace->setMessages({});
+    // The client empties the old chat on this call; its history arrives afterwards.
+    if (m_client)
+        m_client->selectBotChat(conversation.id);
+    m_selection.selectionSent();
+    refreshSettingsWindow();
+    m_botFace->focusComposer();
+}
+
+void AppDelegate::chooseBot()
+{
+    if (!m_window)
+        return;
+    const AlertRequest request = m_selection.chooserRequest();
+    if (request.items.isEmpty()) {
+        m_alerts->present(request, {});
+        return;
+    }
+    m_alerts->present(request, guarded(this, [this, shown = botChats()](const AlertAnswer &answer) {
+                          if (const auto chosen = BotSelection::chosen(answer, shown, botChats()))
+                              selectBot(*chosen);
+                      }));
+}
+
+void AppDelegate::updateSelectedChatUnreadBadge()
+{
+    m_unread.updateLatest(m_selection.selectedUnreadCount(), m_window && m_window->isKey());
+    refreshStatusItem();
+}
+
+void AppDelegate::onMessagesChanged(const QString &chatID, const QList<BotMessage> &messages)
+{
+    // A list for a chat that is no longer selected (queued before a switch) is stale.
+    if (!m_selection.accepts(chatID))
+        return;
+    TranscriptController *transcript = m_botFace->transcript();
+    const bool firstList = m_selection.historyArrived();
+    // The history that just arrived is neither counted nor read aloud.
+    if (m_unread.messagesChanged(transcript->telegramMessages(), messages, !firstList,
+                                 m_window && m_window->isKey(), m_selection.selectedChatID()) > 0)
+        refreshStatusItem();
+    if (firstList)
+        transcript->autoReadGate().historyLoaded();
+    transcript->setTelegramMessages(messages);
+    m_mac->handleMacControlMessages(messages);
+    transcript->messagesArrived();
+    transcript->updateTypingIndicator();
+}
+
+void AppDelegate::setRemoteTyping(bool typing)
+{
+    m_botFace->transcript()->setRemoteTyping(typing);
+}
+
+void AppDelegate::sendComposerText(const QString &text)
+{
+    if (!ComposerInput::canSend(text, selectedChat().has_value()))
+        return;
+    if (m_mac->isMacTaskDraft(ComposerInput::draftText(text))) {
+        m_mac->runDraftAsMacTask(text);
+        return;
+    }
+    m_outgoing->sendComposerText(text);
+}
+
+void AppDelegate::retryLastMessage()
+{
+    m_outgoing->retryLastMessage();
+}

@@ -1,0 +1,22 @@
+#pragma once
+
+#include <QString>
+
+// Every special folder and file of the application, decided here once per
+// platform. Callers that run in throw-away storage (the demo, tests) pass their
+// own paths instead.
+namespace AppPaths {
+
+// TDLib's database and files, the message archive and outgoing copies.
+QString dataFolder();
+// Copies of attachments the user sends, inside a data folder.
+QString outgoingFolder(const QString &dataFolder);
+// The agent activity log.
+QString activityLogFile();
+// The settings file; empty where the platform's own preferences store is used.
+QString settingsFile();
+
+// Creates the folder (and its parents) and restricts it to the owner.
+bool makePrivateFolder(const QString &path);
+
+} // namespace AppPaths

@@ -1,0 +1,24 @@
+// The Application Support folder, ~/Library/Logs, and the user defaults.
+#include "platform/AppPaths.h"
+
+#include <QDir>
+#include <QStandardPaths>
+
+namespace AppPaths {
+
+QString dataFolder()
+{
+    return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + QStringLiteral("/QuaylineView");
+}
+
+QString activityLogFile()
+{
+    return QDir::homePath() + QStringLiteral("/Library/Logs/Quay Line/peekaboo.log");
+}
+
+QString settingsFile()
+{
+    return QString();
+}
+
+} // namespace AppPaths
