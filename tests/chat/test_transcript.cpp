@@ -184,6 +184,24 @@ private slots:
         QCOMPARE(TranscriptSearch::filteredMessages({typing, progress}, "typing").size(), 1);
     }
 
+    void insertedRowsAreNotCountedAsUnread()
+    {
+        UnreadCounter counter;
+        counter.windowResignedKey(botA);
+        const QList<BotMessage> history{message("1", "hi")};
+        counter.messagesChanged({}, history, false, false, botA);
+        const QList<BotMessage> typing = history + QList<BotMessage>{TypingIndicator::typingItem()};
+        QCOMPARE(counter.messagesChanged(history, typing, true, false, botA), 0);
+        const QList<BotMessage> progress =
+            history + QList<BotMessage>{TypingIndicator::macProgressItem("Step 1")};
+        QCOMPARE(counter.messagesChanged(typing, progress, true, false, botA), 0);
+        QCOMPARE(counter.shownCount(false, botA), 0);
+        // The bot's answer still counts.
+        QCOMPARE(counter.messagesChanged(progress, history + QList<BotMessage>{message("2", "answer")}, true,
+                                         false, botA),
+                 1);
+    }
+
     void typingAnimationCyclesDots()
     {
         QStringList texts;
