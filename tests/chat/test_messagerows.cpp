@@ -42,6 +42,13 @@ private slots:
         QTest::newRow("cancelled") << "■ Mac task cancelled"
                                    << "Mac task cancelled"
                                    << "xmark.circle.fill" << grey << "";
+        QTest::newRow("cancelled at the approval, the full stop is no body")
+            << "■ Mac task cancelled."
+            << "Mac task cancelled"
+            << "xmark.circle.fill" << grey << "";
+        QTest::newRow("a full stop before more text stays") << "Reminder. Stand up"
+                                                            << "Reminder"
+                                                            << "bell.badge.fill" << orange << ". Stand up";
         QTest::newRow("finished wins over failed on one line") << "Mac task failed? no: Mac task finished ok"
                                                                << "Mac task finished"
                                                                << "checkmark.circle.fill" << green << "ok";
