@@ -32,11 +32,25 @@ const MarkerRule markerRules[] = {
 
 const QString cronjobMarker = QStringLiteral("Cronjob Response:");
 
+// Only the punctuation that ends the title's sentence, as in "■ Mac task cancelled.".
+bool endsTheTitle(const QString &rest)
+{
+    if (rest.isEmpty())
+        return false;
+    for (const QChar c : rest) {
+        if (c != QLatin1Char('.') && c != QLatin1Char('!') && c != QChar(0x2026))
+            return false;
+    }
+    return true;
+}
+
 // The rest of the first line after the marker, then a blank line, then the
-// remaining lines.
+// remaining lines. A full stop after the marker belongs to the title, not the body.
 QString bodyAfterMarker(const QString &firstLine, qsizetype markerEnd, const QStringList &remaining)
 {
-    const QString head = firstLine.mid(markerEnd).trimmed();
+    QString head = firstLine.mid(markerEnd).trimmed();
+    if (endsTheTitle(head))
+        head.clear();
     const QString tail = remaining.join(QLatin1Char('\n'));
     QString body;
     if (!head.isEmpty()) {

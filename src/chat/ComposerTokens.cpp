@@ -37,14 +37,11 @@ std::optional<SkillQuery> skillQuery(const QString &text, qsizetype caret)
     return SkillQuery{match.capturedStart(0), match.capturedLength(0), match.captured(1).toLower()};
 }
 
-Edit commitSkill(const QString &text, qsizetype start, qsizetype length, const QString &name)
+std::optional<Edit> commitSkill(const QString &text, qsizetype start, qsizetype length, const QString &name)
 {
     if (start < 0 || length < 0 || start + length > text.size())
-        return Edit{text, text.size()};
-    const QString inserted = QLatin1Char('@') + name + QLatin1Char(' ');
-    QString result = text;
-    result.replace(start, length, inserted);
-    return Edit{result, start + inserted.size()};
+        return std::nullopt;
+    return Edit{start, length, QLatin1Char('@') + name + QLatin1Char(' ')};
 }
 
 } // namespace ComposerTokens

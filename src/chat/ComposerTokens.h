@@ -43,16 +43,19 @@ struct SkillQuery
 // The "@" token that ends at the caret, if any.
 std::optional<SkillQuery> skillQuery(const QString &text, qsizetype caret);
 
+// Choosing a skill replaces the "@" token by "@" + name + " "; the caret
+// goes after the inserted text.
 struct Edit
 {
-    QString text;
-    qsizetype caret = 0;
+    qsizetype start = 0;
+    qsizetype length = 0;
+    QString inserted;
 
     friend bool operator==(const Edit &, const Edit &) = default;
 };
 
-// Replaces the token by "@" + name + " " and puts the caret after it. A range
-// that no longer fits the text changes nothing.
-Edit commitSkill(const QString &text, qsizetype start, qsizetype length, const QString &name);
+// The edit for the token at start/length of text; nothing when that range no
+// longer fits the text (it was edited meanwhile).
+std::optional<Edit> commitSkill(const QString &text, qsizetype start, qsizetype length, const QString &name);
 
 } // namespace ComposerTokens

@@ -15,28 +15,10 @@ Insets insets(qreal windowWidth)
     return Insets{6 + 6 * t, 4 + 8 * t};
 }
 
-qreal contentHeight(const QList<RowHeight> &rows)
-{
-    qreal height = rowSpacing * std::max<qsizetype>(rows.size() - 1, 0);
-    for (const RowHeight &row : rows)
-        height += std::max(row.fitting, row.current);
-    return height + bottomPadding;
-}
-
-qreal documentHeight(qreal contentHeight, qreal clipHeight)
-{
-    return std::max(contentHeight, clipHeight);
-}
-
 bool isAtBottom(qreal currentDocumentHeight, qreal clipHeight, qreal visibleBottom)
 {
     return currentDocumentHeight <= clipHeight + bottomTolerance ||
            visibleBottom >= currentDocumentHeight - bottomTolerance;
-}
-
-qreal bottomScrollOffset(qreal documentHeight, qreal clipHeight)
-{
-    return std::max(documentHeight - clipHeight, qreal(0));
 }
 
 } // namespace TranscriptLayout

@@ -2,23 +2,16 @@
 
 #include "settings/ChatStyle.h"
 
-#include <QList>
 #include <QtGlobal>
 
-// The arithmetic of the transcript's column: spacing, height, whether the
-// view sits at the bottom, and the insets that tighten in narrow windows.
+// The arithmetic of the transcript's column: spacing, whether the view sits
+// at the bottom, and the insets that tighten in narrow windows.
 namespace TranscriptLayout {
 
 constexpr qreal rowSpacing = ChatStyle::Metrics::rowSpacing;
 constexpr qreal initialColumnInset = ChatStyle::Metrics::columnInset;
 constexpr qreal bottomPadding = ChatStyle::Metrics::documentBottomPadding;
 constexpr qreal bottomTolerance = ChatStyle::Metrics::bottomTolerance;
-
-struct RowHeight
-{
-    qreal fitting = 0;
-    qreal current = 0;
-};
 
 struct Insets
 {
@@ -29,12 +22,8 @@ struct Insets
 // From 365 points wide down to 300 the insets shrink continuously.
 Insets insets(qreal windowWidth);
 
-qreal contentHeight(const QList<RowHeight> &rows);
-qreal documentHeight(qreal contentHeight, qreal clipHeight);
 // At the bottom when the document fits, or when the visible bottom edge is
 // within the tolerance of the document's end.
 bool isAtBottom(qreal currentDocumentHeight, qreal clipHeight, qreal visibleBottom);
-// The visible top that shows the end of the document.
-qreal bottomScrollOffset(qreal documentHeight, qreal clipHeight);
 
 } // namespace TranscriptLayout

@@ -10,6 +10,8 @@ BotMessage syntheticItem(const QString &id, const QString &text)
     message.segments = {BotMessageSegment::makeText(text)};
     message.isOutgoing = false;
     message.date = BotMessage::distantPast;
+    // Not in Telegram: never a new bot message to read aloud or count as unread.
+    message.isEphemeral = true;
     return message;
 }
 
@@ -82,7 +84,7 @@ QSet<QString> TypingIndicator::incomingIDs(const QList<BotMessage> &messages)
 {
     QSet<QString> ids;
     for (const BotMessage &message : messages) {
-        if (!message.isOutgoing)
+        if (!message.isOutgoing && !message.isEphemeral)
             ids.insert(message.id);
     }
     return ids;

@@ -58,6 +58,7 @@ public:
     Update update(const QList<BotMessage> &telegramMessages, const MacTask &macTask,
                   const QList<BotMessage> &displayedMessages);
 
+    // The bot's messages that exist in Telegram (the synthetic rows are left out).
     static QSet<QString> incomingIDs(const QList<BotMessage> &messages);
 
 private:

@@ -62,7 +62,7 @@ int UnreadCounter::newIncomingCount(const QList<BotMessage> &previous, const QLi
         known.insert(message.id);
     int count = 0;
     for (const BotMessage &message : current) {
-        if (!message.isOutgoing && !known.contains(message.id))
+        if (!message.isOutgoing && !message.isEphemeral && !known.contains(message.id))
             ++count;
     }
     return count;

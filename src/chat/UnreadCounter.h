@@ -33,7 +33,8 @@ public:
     // The count the status item shows.
     int shownCount(bool windowIsKey, const std::optional<QString> &selectedChatID) const;
 
-    // Incoming messages of the new list whose id the previous list did not have.
+    // Incoming messages of the new list whose id the previous list did not have;
+    // rows the application inserts itself ("Typing…", the Mac progress) are no messages.
     static int newIncomingCount(const QList<BotMessage> &previous, const QList<BotMessage> &current);
     // The badge text: the count, or "99+" from 100 on; empty without unread messages.
     static QString badgeText(int count);

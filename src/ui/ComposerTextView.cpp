@@ -104,13 +104,14 @@ void ComposerTextView::commitSkill(const QString &name)
     skillTokenRange.reset();
     if (skillCompletion)
         skillCompletion->hide();
-    // A range that no longer fits the text changes nothing.
-    if (start < 0 || length < 0 || start + length > toPlainText().size())
+    const auto edit = ComposerTokens::commitSkill(toPlainText(), start, length, name);
+    if (!edit)
         return;
+    // Through the cursor, so the choice is one step of the undo history.
     QTextCursor cursor = textCursor();
-    cursor.setPosition(int(start));
-    cursor.setPosition(int(start + length), QTextCursor::KeepAnchor);
-    cursor.insertText(QLatin1Char('@') + name + QLatin1Char(' '));
+    cursor.setPosition(int(edit->start));
+    cursor.setPosition(int(edit->start + edit->length), QTextCursor::KeepAnchor);
+    cursor.insertText(edit->inserted);
     setTextCursor(cursor);
     applyTokenHighlighting();
 }

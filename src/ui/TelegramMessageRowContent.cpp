@@ -1,10 +1,9 @@
 // The body of a message row: classification first (notice, status list,
-// cronjob text, reaction), then the render items of ordinary messages.
+// reaction), then the render items of ordinary messages.
 #include "ui/TelegramMessageRow.h"
 
 #include "chat/AttachmentPresentation.h"
 #include "chat/ChatNotice.h"
-#include "chat/CronjobText.h"
 #include "chat/ReactionMessage.h"
 #include "chat/RenderItems.h"
 #include "chat/StatusList.h"
@@ -84,24 +83,6 @@ void TelegramMessageRow::buildBody(QVBoxLayout *layout)
     }
     if (const auto list = StatusList::statusList(text)) {
         buildStatusList(layout, *list);
-        return;
-    }
-    if (const auto cronjob = CronjobText::formattedCronjobText(text, m_context.fontScale)) {
-        QString html;
-        for (const StyledParagraph &paragraph : *cronjob) {
-            QString runs;
-            for (const StyledRun &run : paragraph.runs) {
-                const QColor color = run.color == StyledRun::Color::text ? theme.text() : theme.secondary();
-                runs += QStringLiteral("<span style=\"font-size:%1pt; font-weight:%2; color:%3\">%4</span>")
-                            .arg(run.pointSize * 0.75, 0, 'f', 2)
-                            .arg(run.semibold ? 600 : 400)
-                            .arg(color.name(), plainHtml(run.text));
-            }
-            html += QStringLiteral("<p style=\"margin-top:0; margin-bottom:%1px\">%2</p>")
-                        .arg(paragraph.paragraphSpacing)
-                        .arg(runs);
-        }
-        addTextView(layout, html);
         return;
     }
     if (const auto reaction = ReactionMessage::parse(text)) {

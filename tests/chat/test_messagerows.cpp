@@ -1,8 +1,6 @@
 #include "chat/AttachmentPresentation.h"
 #include "chat/ChatNotice.h"
 #include "chat/CodeHighlighter.h"
-#include "chat/CronjobText.h"
-#include "chat/MessageRowActions.h"
 #include "chat/MessageTime.h"
 #include "chat/ReactionMessage.h"
 #include "chat/RenderItems.h"
@@ -44,6 +42,13 @@ private slots:
         QTest::newRow("cancelled") << "■ Mac task cancelled"
                                    << "Mac task cancelled"
                                    << "xmark.circle.fill" << grey << "";
+        QTest::newRow("cancelled at the approval, the full stop is no body")
+            << "■ Mac task cancelled."
+            << "Mac task cancelled"
+            << "xmark.circle.fill" << grey << "";
+        QTest::newRow("a full stop before more text stays") << "Reminder. Stand up"
+                                                            << "Reminder"
+                                                            << "bell.badge.fill" << orange << ". Stand up";
         QTest::newRow("finished wins over failed on one line") << "Mac task failed? no: Mac task finished ok"
                                                                << "Mac task finished"
                                                                << "checkmark.circle.fill" << green << "ok";
@@ -325,34 +330,6 @@ private slots:
         QCOMPARE(order, (QList<Role>{Role::number, Role::string, Role::comment}));
         QCOMPARE(ranges.last(), (CodeHighlighter::Range{0, 7, Role::comment}));
         QCOMPARE(CodeHighlighter::color(Role::comment), ChatStyle::secondary());
-    }
-
-    void cronjobTextStylesTheFirstLine()
-    {
-        const auto paragraphs = CronjobText::formattedCronjobText("Cronjob Response: Backup\nAll done", 1.5);
-        QVERIFY(paragraphs.has_value());
-        QCOMPARE(paragraphs->size(), 2);
-        const StyledParagraph &first = paragraphs->at(0);
-        QCOMPARE(first.paragraphSpacing, 6.0);
-        QCOMPARE(first.lineSpacing, 2.0);
-        QCOMPARE(first.runs.size(), 2);
-        QCOMPARE(first.runs[0],
-                 (StyledRun{"Cronjob Response: ", 10.5 * 1.5, true, StyledRun::Color::secondary}));
-        QCOMPARE(first.runs[1], (StyledRun{"Backup", 13 * 1.5, true, StyledRun::Color::text}));
-        QCOMPARE(paragraphs->at(1).paragraphSpacing, 4.0);
-        QCOMPARE(paragraphs->at(1).runs[0].text, QString("All done"));
-        QVERIFY(!CronjobText::formattedCronjobText("Hello", 1).has_value());
-        QCOMPARE(CronjobText::formattedCronjobText("Cronjob Response:", 1)->at(0).runs.size(), 1);
-    }
-
-    void deletingReachesEveryoneOnlyForOwnMessages()
-    {
-        const auto own = MessageRowActions::deleteConfirmation(true);
-        const auto bots = MessageRowActions::deleteConfirmation(false);
-        QVERIFY(own.forEveryone);
-        QVERIFY(!bots.forEveryone);
-        QCOMPARE(own.informativeText, QString("It will be removed from this conversation for everyone."));
-        QCOMPARE(bots.informativeText, QString("It will be removed from this conversation for you."));
     }
 
     void messageTimeIsAShortTimeOfDay()

@@ -240,6 +240,14 @@ private slots:
         list << message(QStringLiteral("7"), QStringLiteral("news")) << message("8", "mine", true);
         t.controller.showMessages(list, true, false);
         QCOMPARE(handed, (QList<QStringList>{{"7"}}));
+
+        // The rows the application inserts are no news from the bot.
+        t.controller.setTelegramMessages(list);
+        t.controller.setAwaitingReply(true);
+        QCOMPARE(t.ids().last(), TypingIndicator::typingItemID);
+        t.controller.setMacTask(TypingIndicator::MacTask{true, true, QStringLiteral("Step 1")});
+        QCOMPARE(t.ids().last(), TypingIndicator::macProgressItemID);
+        QCOMPARE(handed.size(), 1);
     }
 
     void staysPinnedToTheBottom()

@@ -77,7 +77,7 @@ QList<SimBotMessage> command(SimWorld &world, const QString &name)
             "Deploy status\n🟣 api-1 healthy\n🟣 api-2 healthy\n🔴 worker-3 restarting"))};
     if (name == QLatin1String("/notices")) {
         return {
-            say(QStringLiteral("Reminder: water the plants")),
+            say(QStringLiteral("Reminder\nWater the plants.")),
             say(QStringLiteral("Cronjob Response: Disk report\n---\n/ is 71 % full.\n/home is 38 % full.")),
             say(QStringLiteral("⚠️ Certificate expires in 3 days\nRenew it before Friday.")),
             say(QStringLiteral("Mac agent waiting for the screen to unlock…"))};

@@ -87,7 +87,7 @@ void showcase(Script &s)
                               "[Source](https://github.com/tdlib/td)")));
     s.bot(text(QStringLiteral("Service status\n🔴 Database backup failed\n🟣 Search index rebuilding\n"
                               "🟣 Mail queue draining")));
-    s.bot(text(QStringLiteral("Reminder: stand-up in 10 minutes\nBring the release checklist.")));
+    s.bot(text(QStringLiteral("Reminder\nStand-up in 10 minutes.\nBring the release checklist.")));
     s.bot(text(QStringLiteral("Cronjob Response: Nightly backup\n---\nBackup finished in 4 minutes.\n"
                               "To stop or manage this job, reply /jobs.")));
     const qint64 task = s.me(text(QStringLiteral("/mac lock the screen in 5 minutes")));
