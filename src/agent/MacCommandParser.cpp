@@ -140,6 +140,27 @@ std::optional<QDateTime> relativeDate(const QRegularExpressionMatch &match, cons
     return date;
 }
 
+// A local time of day on a day. A time the clocks skip (the night they go
+// forward, "2:30" when 2:00 becomes 3:00) means the first time that exists
+// after it, the moment the clocks jump to (3:00): a task for 2:30 then runs
+// as soon as the clock shows a later time, neither at once nor an hour late.
+std::optional<QDateTime> existingLocalTime(QDate day, QTime time)
+{
+    if (!day.isValid() || !time.isValid())
+        return std::nullopt;
+    // Steps in wall-clock time, free of zone rules; gaps end on whole minutes
+    // and last at most a day (a zone that skipped a date).
+    const QDateTime wall(day, time, Qt::UTC);
+    constexpr int longestGapMinutes = 25 * 60;
+    for (int minutes = 0; minutes <= longestGapMinutes; ++minutes) {
+        const QDateTime step = wall.addSecs(qint64(minutes) * 60);
+        const QDateTime local(step.date(), step.time());
+        if (local.isValid())
+            return local;
+    }
+    return std::nullopt;
+}
+
 std::optional<QDateTime> clockDate(const QRegularExpressionMatch &match, const QDateTime &now)
 {
     bool ok = false;
@@ -159,12 +180,12 @@ std::optional<QDateTime> clockDate(const QRegularExpressionMatch &match, const Q
     const int totalMinutes = hour * 60 + minute;
     const QDate day = localNow.date().addDays(totalMinutes / (24 * 60));
     const int dayMinutes = totalMinutes % (24 * 60);
-    QDateTime date(day, QTime(dayMinutes / 60, dayMinutes % 60));
-    if (!date.isValid())
+    const QTime time(dayMinutes / 60, dayMinutes % 60);
+    std::optional<QDateTime> date = existingLocalTime(day, time);
+    if (!date)
         return std::nullopt;
-    if (date <= localNow) {
-        const QDateTime tomorrow = date.addDays(1);
-        if (tomorrow.isValid())
+    if (*date <= localNow) {
+        if (const auto tomorrow = existingLocalTime(day.addDays(1), time))
             date = tomorrow;
     }
     return date;

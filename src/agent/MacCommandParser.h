@@ -61,7 +61,8 @@ std::optional<QString> explicitTask(const QString &text);
 // The request for a task text. Only text that arrived as a "/mac" task is
 // parsed: with explicitly false, or an empty text, there is none. A relative
 // time ("in 10 minutes") wins over a clock time ("at 7:30 pm"); a clock time
-// that has passed today means tomorrow.
+// that has passed today means tomorrow, and one that the clocks skip when
+// they go forward means the time they jump to.
 std::optional<MacRequest> parse(const QString &text, bool explicitly, const QDateTime &now);
 
 // The short local time of day used for timing descriptions.

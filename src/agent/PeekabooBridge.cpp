@@ -227,6 +227,7 @@ void PeekabooBridge::run(const QString &task, MacAccessLevel access, Activity on
         request.workingDirectory = m_skills.agentsFolder();
     request.environment = PeekabooTool::environment(PeekabooProviders::environmentVariable(provider), key);
     request.timeLimit = m_options.agentTimeLimit;
+    request.killGrace = m_options.killGrace;
     request.tempFilePrefix = QStringLiteral("peekaboo");
     request.onTimeLimit = [self, runId, limitSeconds] {
         if (!self || self->m_runId != runId)
@@ -341,6 +342,7 @@ void PeekabooBridge::test(const std::optional<QString> &model, Completion comple
     // Without a key the variable is removed, so the ChatGPT sign-in is used.
     request.environment = PeekabooTool::environment(PeekabooProviders::environmentVariable(provider), key);
     request.timeLimit = m_options.testTimeLimit;
+    request.killGrace = m_options.killGrace;
     request.tempFilePrefix = QStringLiteral("peekaboo");
     QPointer<PeekabooBridge> self(this);
     ProcessRunner::run(std::move(request), [self, completion](const ProcessRunner::Result &result) {

@@ -41,6 +41,8 @@ public:
         std::chrono::milliseconds agentTimeLimit = PeekabooTool::agentTimeLimit;
         std::chrono::milliseconds testTimeLimit = PeekabooTool::keyTestTimeLimit;
         std::chrono::milliseconds pollInterval = std::chrono::seconds(1);
+        // How long a stopped agent (and what it started) may take before it is killed.
+        std::chrono::milliseconds killGrace = std::chrono::seconds(5);
         // The visual companion app, started before runs where it exists (macOS).
         QString companionAppPath = QStringLiteral("/Applications/Peekaboo.app");
     };

@@ -18,6 +18,9 @@ qsizetype safeCut(const QString &text, qsizetype limit)
     return limit;
 }
 
+constexpr QFileDevice::Permissions ownerOnlyFile = QFileDevice::ReadOwner | QFileDevice::WriteOwner;
+constexpr QFileDevice::Permissions ownerOnlyFolder = ownerOnlyFile | QFileDevice::ExeOwner;
+
 } // namespace
 
 PeekabooLog::PeekabooLog(const QString &filePath)
@@ -61,11 +64,30 @@ void PeekabooLog::append(const QString &header, const QString &body)
     m_queue.async([this, entry] { write(entry); });
 }
 
+void PeekabooLog::makeFolder() const
+{
+    // Task texts and screen descriptions are the user's alone, also when an
+    // earlier version or another program made the folder with wider modes.
+    const QString folder = QFileInfo(m_path).absolutePath();
+    QDir().mkpath(folder);
+    QFile::setPermissions(folder, ownerOnlyFolder);
+}
+
+bool PeekabooLog::openPrivately(QFile &file, QIODevice::OpenMode mode) const
+{
+    // A new file is created private; an existing one is made so before any
+    // entry is written to it.
+    if (!file.open(mode, ownerOnlyFile))
+        return false;
+    file.setPermissions(ownerOnlyFile);
+    return true;
+}
+
 void PeekabooLog::write(const QByteArray &entry)
 {
-    QDir().mkpath(QFileInfo(m_path).absolutePath());
+    makeFolder();
     QFile file(m_path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Append))
+    if (!openPrivately(file, QIODevice::WriteOnly | QIODevice::Append))
         return;
     file.write(entry);
     file.close();
@@ -115,12 +137,10 @@ void PeekabooLog::clear()
 QString PeekabooLog::prepareForReveal()
 {
     auto prepare = [this] {
-        QDir().mkpath(QFileInfo(m_path).absolutePath());
-        if (!QFileInfo::exists(m_path)) {
-            QFile file(m_path);
-            if (file.open(QIODevice::WriteOnly))
-                file.close();
-        }
+        makeFolder();
+        QFile file(m_path);
+        if (openPrivately(file, QIODevice::WriteOnly | QIODevice::Append))
+            file.close();
     };
     m_queue.async(prepare);
     m_queue.drain();

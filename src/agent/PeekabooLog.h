@@ -3,6 +3,7 @@
 #include "core/SerialQueue.h"
 
 #include <QDateTime>
+#include <QFile>
 #include <QString>
 
 // The agent activity log: one plain-text file that every agent-related step
@@ -47,6 +48,9 @@ public:
     static QString clippedBody(const QString &body);
 
 private:
+    // The log's folder, readable by the user only (0700); the file is 0600.
+    void makeFolder() const;
+    bool openPrivately(QFile &file, QIODevice::OpenMode mode) const;
     void write(const QByteArray &entry);
     void applySizeBound();
 

@@ -81,8 +81,7 @@ PeekabooResult parse(const QByteArray &standardOutput, const QByteArray &standar
         QString text = nestedString(object, "result", "content");
         if (text.isEmpty())
             text = nestedString(object, "error", "message");
-        if (text.isEmpty())
-            text = output;
+        // The output is this very JSON then, which is no answer for the chat.
         if (text.isEmpty())
             text = QStringLiteral("Peekaboo returned no output.");
         if (succeeded)

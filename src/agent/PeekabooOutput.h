@@ -35,8 +35,9 @@ struct Advice
 Advice friendlyError(const QString &text, const QString &providerName);
 
 // The result of a finished run: the JSON answer ("success", "result.content",
-// "error.message", "error.code") or plain output. Failure texts pass
-// through friendly(); plain output does not.
+// "error.message", "error.code"; neither text: "Peekaboo returned no
+// output.") or plain output. Failure texts pass through friendly(); plain
+// output does not.
 PeekabooResult parse(const QByteArray &standardOutput, const QByteArray &standardError, int status,
                      const std::function<QString(const QString &)> &friendly);
 

@@ -9,6 +9,11 @@
 #include <QThread>
 #include <QUuid>
 
+#include <cerrno>
+#include <csignal>
+#include <sys/types.h>
+#include <unistd.h>
+
 const QString ProcessRunner::fixedSearchPath =
     QStringLiteral("/opt/homebrew/bin:/usr/local/bin:/usr/bin:/bin:/usr/sbin:/sbin");
 
@@ -44,6 +49,29 @@ bool createCaptureFiles(const QString &prefix, QString &outPath, QString &errPat
     return false;
 }
 
+// How often a stopped child's group is checked for members that outlived it.
+constexpr std::chrono::milliseconds groupPollInterval{50};
+
+void signalGroup(qint64 groupId, int signal)
+{
+    if (groupId > 0)
+        ::kill(-pid_t(groupId), signal);
+}
+
+// Signals a child that has not been reaped yet and the group it leads. Right
+// after the fork the child may not have made its group yet; then it alone
+// gets the signal.
+void signalChildAndGroup(qint64 pid, int signal)
+{
+    if (pid > 0 && ::kill(-pid_t(pid), signal) != 0 && errno == ESRCH)
+        ::kill(pid_t(pid), signal);
+}
+
+bool groupHasMembers(qint64 groupId)
+{
+    return groupId > 0 && ::kill(-pid_t(groupId), 0) == 0;
+}
+
 QByteArray readWhole(const QString &path)
 {
     QFile file(path);
@@ -61,6 +89,8 @@ void configure(QProcess &process, const ProcessRunner::Request &request, const Q
     if (!request.workingDirectory.isEmpty())
         process.setWorkingDirectory(request.workingDirectory);
     process.setStandardInputFile(QProcess::nullDevice());
+    // Its own group, so that stopping it reaches whatever it starts in turn.
+    process.setChildProcessModifier([] { ::setpgid(0, 0); });
     switch (request.capture) {
     case ProcessRunner::Capture::TempFiles:
         process.setStandardOutputFile(outPath);
@@ -85,10 +115,15 @@ ProcessRunner::ProcessRunner(Request request) : m_request(std::move(request))
         moveToThread(app->thread());
     m_limitTimer.setSingleShot(true);
     m_killTimer.setSingleShot(true);
+    m_groupTimer.setInterval(groupPollInterval);
     connect(&m_limitTimer, &QTimer::timeout, this, &ProcessRunner::onTimeLimit);
-    connect(&m_killTimer, &QTimer::timeout, this, [this] {
-        if (m_process && m_process->state() != QProcess::NotRunning)
-            m_process->kill();
+    connect(&m_killTimer, &QTimer::timeout, this, &ProcessRunner::onKillTime);
+    connect(&m_groupTimer, &QTimer::timeout, this, [this] {
+        if (groupHasMembers(m_groupId))
+            return;
+        m_groupTimer.stop();
+        m_killTimer.stop();
+        deleteLater();
     });
 }
 
@@ -96,8 +131,10 @@ ProcessRunner::~ProcessRunner()
 {
     if (m_process && m_process->state() != QProcess::NotRunning) {
         m_process->disconnect(this);
-        m_process->kill();
+        signalChildGroup(SIGKILL);
         m_process->waitForFinished(2000);
+    } else if (m_groupTimer.isActive()) {
+        signalGroup(m_groupId, SIGKILL);
     }
     removeFiles();
 }
@@ -170,6 +207,7 @@ void ProcessRunner::launch()
     m_process->start();
     if (m_finished)
         return;
+    m_groupId = m_process->processId();
     if (m_request.timeLimit.count() > 0) {
         m_limitTimer.start(m_request.timeLimit);
     }
@@ -204,9 +242,28 @@ void ProcessRunner::onTimeLimit()
 
 void ProcessRunner::terminateChild()
 {
-    m_process->terminate();
+    signalChildGroup(SIGTERM);
     if (!m_killTimer.isActive())
         m_killTimer.start(m_request.killGrace);
+}
+
+void ProcessRunner::onKillTime()
+{
+    if (m_process && m_process->state() != QProcess::NotRunning) {
+        signalChildGroup(SIGKILL);
+    } else if (m_groupTimer.isActive()) {
+        // The child is gone, but what it started still ignores the request.
+        signalGroup(m_groupId, SIGKILL);
+        m_groupTimer.stop();
+        deleteLater();
+    }
+}
+
+void ProcessRunner::signalChildGroup(int signal)
+{
+    if (m_groupId <= 0 && m_process)
+        m_groupId = m_process->processId();
+    signalChildAndGroup(m_groupId, signal);
 }
 
 void ProcessRunner::onFinished(int exitCode, QProcess::ExitStatus exitStatus)
@@ -247,13 +304,26 @@ void ProcessRunner::finish(Result result)
         return;
     m_finished = true;
     m_limitTimer.stop();
-    m_killTimer.stop();
     removeFiles();
     result.timedOut = m_timedOut;
     result.cancelled = m_cancelled && !m_timedOut;
     result.elapsedSeconds = m_clock.isValid() ? m_clock.elapsed() / 1000.0 : 0;
     if (Completion completion = std::move(m_completion))
         MainThread::post([completion = std::move(completion), result] { completion(result); });
+    watchLeftoverGroup();
+}
+
+void ProcessRunner::watchLeftoverGroup()
+{
+    // After a stop request the rest of the group gets what is left of the
+    // grace period, then the kill; a child that ended by itself leaves its
+    // group alone.
+    const bool stopping = (m_cancelled || m_timedOut) && m_killTimer.isActive();
+    if (stopping && groupHasMembers(m_groupId)) {
+        m_groupTimer.start();
+        return;
+    }
+    m_killTimer.stop();
     deleteLater();
 }
 
@@ -293,9 +363,18 @@ ProcessRunner::Result ProcessRunner::runBlocking(const Request &request)
         result.timedOut = true;
         if (request.onTimeLimit)
             request.onTimeLimit();
-        process.terminate();
-        if (!process.waitForFinished(int(request.killGrace.count()))) {
-            process.kill();
+        const qint64 group = process.processId();
+        QElapsedTimer grace;
+        grace.start();
+        signalChildAndGroup(group, SIGTERM);
+        if (process.waitForFinished(int(request.killGrace.count()))) {
+            // What the child started gets the rest of the grace period.
+            while (groupHasMembers(group) && !grace.hasExpired(request.killGrace.count()))
+                QThread::msleep(ulong(groupPollInterval.count()));
+            if (groupHasMembers(group))
+                signalGroup(group, SIGKILL);
+        } else {
+            signalChildAndGroup(group, SIGKILL);
             process.waitForFinished(-1);
         }
     }

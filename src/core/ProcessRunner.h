@@ -20,6 +20,10 @@
 // temporary files that are deleted whatever happens. The result arrives
 // exactly once, on the main thread.
 //
+// Each child leads a process group of its own, and stopping it (cancel or
+// time limit) signals that whole group: a launcher such as npx runs the real
+// tool as its own child, which must end with it.
+//
 //   auto runner = ProcessRunner::run(request, [](const ProcessRunner::Result &r) { ... });
 //   ...
 //   if (runner) runner->cancel();
@@ -49,7 +53,8 @@ public:
         QString workingDirectory;
         // Zero: no limit.
         std::chrono::milliseconds timeLimit{0};
-        // How long a terminated child may take before it is killed.
+        // How long a terminated child, and what it started, may take before
+        // they are killed.
         std::chrono::milliseconds killGrace{std::chrono::seconds(5)};
         Capture capture = Capture::TempFiles;
         // Temporary files are named <prefix>-<uuid>.out and <prefix>-<uuid>.err.
@@ -96,10 +101,11 @@ public:
     // it when it has not run yet.
     bool prepare();
     // Launches the child; the completion follows exactly once on the main
-    // thread, for failures too. The runner deletes itself afterwards.
+    // thread, for failures too. The runner deletes itself afterwards (once
+    // the group of a stopped child has ended, or been killed).
     void start(Completion completion);
-    // Terminates a running child politely, then kills it after the grace
-    // period. The result then reports cancelled.
+    // Terminates a running child and its process group politely, then kills
+    // them after the grace period. The result then reports cancelled.
     void cancel();
     bool isRunning() const;
 
@@ -123,6 +129,9 @@ private:
     void onErrorOccurred(QProcess::ProcessError error);
     void onTimeLimit();
     void terminateChild();
+    void onKillTime();
+    void signalChildGroup(int signal);
+    void watchLeftoverGroup();
     void finish(Result result);
     void collectOutput(Result &result);
     void removeFiles();
@@ -132,6 +141,10 @@ private:
     QProcess *m_process = nullptr;
     QTimer m_limitTimer;
     QTimer m_killTimer;
+    // Polls for members of a stopped child's group that outlived the child.
+    QTimer m_groupTimer;
+    // The child's process id, which is also its group's id; 0 before launch.
+    qint64 m_groupId = 0;
     QElapsedTimer m_clock;
     QString m_outPath;
     QString m_errPath;

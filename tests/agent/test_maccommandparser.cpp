@@ -134,6 +134,34 @@ private slots:
                  QLocale::system().toString(expected.time(), QLocale::ShortFormat));
     }
 
+    // On 31 March 2024 Berlin's clocks go from 2:00 straight to 3:00.
+    void clockTimesTheClocksSkipRunWhenTheyJump()
+    {
+        qputenv("TZ", "Europe/Berlin");
+        tzset();
+        const auto restore = qScopeGuard([] {
+            qputenv("TZ", "Asia/Kolkata");
+            tzset();
+        });
+        const auto berlin = [](int day, int hour, int minute) {
+            return QDateTime(QDate(2024, 3, day), QTime(hour, minute));
+        };
+        const auto fireDate = [](const char *text, const QDateTime &now) {
+            const auto request = MacCommandParser::parse(QString::fromLatin1(text), true, now);
+            return request ? request->fireDate : QDateTime();
+        };
+        const QDateTime jump = berlin(31, 3, 0);
+        QCOMPARE(fireDate("at 2:30", berlin(31, 1, 50)), jump);
+        QCOMPARE(fireDate("at 2am", berlin(31, 1, 50)), jump);
+        // Tomorrow's 2:30 is skipped too.
+        QCOMPARE(fireDate("at 2:30", berlin(30, 22, 0)), jump);
+        QCOMPARE(MacCommandParser::parse("at 2:30", true, berlin(30, 22, 0))->timingDescription,
+                 MacCommandParser::formatTime(jump));
+        // Once the clocks have jumped, it is 2:30 of the next night.
+        QCOMPARE(fireDate("at 2:30", berlin(31, 3, 10)), QDateTime(QDate(2024, 4, 1), QTime(2, 30)));
+        QCOMPARE(fireDate("at 3:15", berlin(31, 1, 50)), berlin(31, 3, 15));
+    }
+
     void outOfRangeClockTimesNeverCrash()
     {
         // Either no time or a later normalised one is acceptable; never a past one.

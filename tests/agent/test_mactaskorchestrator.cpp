@@ -65,7 +65,8 @@ struct Fixture
     int composerClears = 0;
     // What sending a reply reports.
     std::optional<QString> sendError;
-    qint64 clockOffsetMs = 0;
+    // When set, the orchestration's clock stands still at this time.
+    std::optional<QDateTime> stoppedClock;
     QString toolFolder = home.root() + "/tools";
     std::unique_ptr<MacTaskOrchestrator> tasks;
 
@@ -88,7 +89,7 @@ struct Fixture
         hooks.setSubtitle = [this](const QString &text) { subtitle = text; };
         hooks.clearComposer = [this] { ++composerClears; };
         MacTaskOrchestrator::Options options;
-        options.clock = [this] { return QDateTime::currentDateTime().addMSecs(clockOffsetMs); };
+        options.clock = [this] { return stoppedClock.value_or(QDateTime::currentDateTime()); };
         options.watchdogInterval = watchdog;
         options.systemActionDelay = 10ms;
         options.systemActions =
@@ -340,6 +341,7 @@ private slots:
     void watchdogEndsASilentTaskAndTheLateResultIsStillReported()
     {
         Fixture f(MacAccessLevel::full, 400ms);
+        f.stoppedClock = QDateTime::currentDateTime();
         f.home.script({{"agent", agentAnswer("Finally done.", 1.5)}});
         f.alerts.script.push_back(ScriptedAlerts::button(0));
         f.receive("3", "/mac describe the screen");
@@ -368,9 +370,10 @@ private slots:
                                              {"stderr", QJsonArray{"Looking at the screen"}},
                                              {"sleep", 1.5}}}});
         f.alerts.script.push_back(ScriptedAlerts::button(0));
+        f.stoppedClock = QDateTime::currentDateTime();
         f.receive("3", "/mac describe the screen");
         QTRY_VERIFY_WITH_TIMEOUT(f.tasks->macTaskActivity().has_value(), 10000);
-        f.clockOffsetMs = 7000;
+        f.stoppedClock = f.stoppedClock->addSecs(7);
         QCOMPARE(f.tasks->macProgressText(), QString("Working on Mac task · Looking at the screen · 7s"));
         QVERIFY(f.waitForReply("✓"));
         QVERIFY(!f.tasks->macTaskActivity() && !f.tasks->macTaskStartedAt());

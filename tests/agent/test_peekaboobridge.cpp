@@ -1,4 +1,5 @@
 #include "AgentTestHome.h"
+#include "ProcessProbe.h"
 
 #include "agent/PeekabooKeychain.h"
 
@@ -196,6 +197,44 @@ private slots:
         QVERIFY(log.contains(" (timed out)\n"));
         QVERIFY(!log.contains("CANCEL"));
         QVERIFY(m_home->temporaryFiles().isEmpty());
+    }
+
+    // npx runs the tool as its own child; stopping the run must end both, even
+    // when they ignore the polite signal.
+    void stoppingAnAgentBehindNpxEndsItsWholeProcessGroup_data()
+    {
+        QTest::addColumn<bool>("byTimeLimit");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("cancel") << false << "Mac task cancelled.";
+        QTest::newRow("time limit") << true << "Mac task timed out after 6 minutes.";
+    }
+    void stoppingAnAgentBehindNpxEndsItsWholeProcessGroup()
+    {
+        QFETCH(bool, byTimeLimit);
+        QFETCH(QString, text);
+        PeekabooBridge::Options options;
+        options.locations = PeekabooToolLocations{{}, {}, {QStringLiteral(TESSALY_FAKES_DIR "/npx")}};
+        options.killGrace = 300ms;
+        if (byTimeLimit)
+            options.agentTimeLimit = 2s;
+        auto bridge = m_home->bridge(options);
+        QVERIFY(bridge->executable()->viaNpx());
+        m_home->script({{"agent", answer({{"stderr", QJsonArray{"working"}}, {"sleep", 30}})}});
+        PeekabooBridge *b = bridge.get();
+        const Outcome outcome = run(*bridge, "wait", MacAccessLevel::full, [b, byTimeLimit](Outcome &) {
+            if (!byTimeLimit)
+                b->cancel();
+        });
+        QCOMPARE(outcome.result, (PeekabooResult{false, text, false}));
+
+        const auto calls = m_home->calls();
+        QVERIFY2(calls.size() == 1, "the fake agent did not start before the run was stopped");
+        const qint64 tool = calls[0]["pid"].toInteger();
+        const qint64 npx = calls[0]["ppid"].toInteger();
+        QTRY_VERIFY_WITH_TIMEOUT(!processRunning(tool) && !processRunning(npx), 5000);
+        // npx led a group of its own, apart from this program's.
+        QCOMPARE(calls[0]["pgid"].toInteger(), npx);
+        QVERIFY(npx != qint64(::getpgrp()));
     }
 
     void statusFifteenAloneIsACancellation()

@@ -6,6 +6,19 @@
 #include <QThread>
 #include <QtTest>
 
+#include <sys/stat.h>
+
+namespace {
+
+// The permission bits of a file or folder, or -1 when it is missing.
+int modeOf(const QString &path)
+{
+    struct stat info = {};
+    return ::stat(QFile::encodeName(path).constData(), &info) == 0 ? int(info.st_mode & 07777) : -1;
+}
+
+} // namespace
+
 class TestPeekabooLog : public QObject
 {
     Q_OBJECT
@@ -61,6 +74,34 @@ private slots:
         QCOMPARE(log.read(), QString());
     }
 
+    // Entries hold task texts and what the agent saw on the screen.
+    void fileAndFolderAreTheUsersAlone()
+    {
+        const QString widened = freshPath();
+        const QString folder = QFileInfo(widened).absolutePath();
+        QVERIFY(QDir().mkpath(folder));
+        QVERIFY(::chmod(QFile::encodeName(folder).constData(), 0755) == 0);
+        {
+            QFile file(widened);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write("[old] entry\n");
+        }
+        QVERIFY(::chmod(QFile::encodeName(widened).constData(), 0644) == 0);
+        PeekabooLog log(widened);
+        log.append("RUN agent", "task: read my mail");
+        log.waitUntilWritten();
+        QCOMPARE(modeOf(folder), 0700);
+        QCOMPARE(modeOf(widened), 0600);
+        QVERIFY(log.read().startsWith("[old] entry\n"));
+
+        const QString fresh = freshPath();
+        PeekabooLog freshLog(fresh);
+        freshLog.append("STEP looking");
+        freshLog.waitUntilWritten();
+        QCOMPARE(modeOf(QFileInfo(fresh).absolutePath()), 0700);
+        QCOMPARE(modeOf(fresh), 0600);
+    }
+
     void sizeBoundKeepsACompleteFirstLine()
     {
         const QString path = freshPath();
@@ -86,6 +127,8 @@ private slots:
         QVERIFY2(match.hasMatch(), qPrintable(firstLine));
         QCOMPARE(match.captured(2).size(), match.captured(1).toInt() % 37);
         QVERIFY(content.endsWith(QString(3000, u'n').toUtf8() + '\n'));
+        // The rewritten file is as private as the old one.
+        QCOMPARE(modeOf(path), 0600);
     }
 
     void concurrentAppendsKeepWholeEntries()

@@ -28,9 +28,16 @@ private slots:
         QTest::newRow("success not a Boolean")
             << QByteArray(R"({"success":"yes","result":{"content":"x"}})") << QByteArray() << 0
             << PeekabooResult{false, "advice: x", false};
-        QTest::newRow("empty content falls back to the output")
+        // Never the raw JSON.
+        QTest::newRow("empty content")
             << QByteArray(R"( {"success":true,"result":{"content":""}} )") << QByteArray() << 0
-            << PeekabooResult{true, R"({"success":true,"result":{"content":""}})", false};
+            << PeekabooResult{true, "Peekaboo returned no output.", false};
+        QTest::newRow("no content at all")
+            << QByteArray(R"({"success":true})") << QByteArray("working\n") << 0
+            << PeekabooResult{true, "Peekaboo returned no output.", false};
+        QTest::newRow("failure without message")
+            << QByteArray(R"({"success":false,"error":{"message":""}})") << QByteArray() << 1
+            << PeekabooResult{false, "advice: Peekaboo returned no output.", false};
         QTest::newRow("bridge host in any case")
             << QByteArray(R"({"success":false,"error":{"message":"bridge HOST gone"}})") << QByteArray() << 1
             << PeekabooResult{false, "advice: bridge HOST gone", true};

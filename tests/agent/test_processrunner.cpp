@@ -1,3 +1,4 @@
+#include "ProcessProbe.h"
 #include "core/ProcessRunner.h"
 
 #include <QDir>
@@ -139,6 +140,28 @@ private slots:
         QVERIFY(result.signalled);
         QCOMPARE(result.status, 15);
         QVERIFY(leftovers().isEmpty());
+    }
+
+    // The child obeys the stop at once, but what it started ignores it: that
+    // process still ends once the grace period is over.
+    void stoppingReachesWhatTheChildStarted()
+    {
+        ProcessRunner::Request request;
+        request.program = "sh";
+        request.arguments = {"-c", "(trap '' TERM; exec sleep 30) & echo $!; wait"};
+        request.killGrace = 300ms;
+        qint64 started = 0;
+        const auto result = runAndWait(request, nullptr, [&](ProcessRunner *runner) {
+            QTRY_VERIFY(QFile(runner->standardOutputPath()).size() > 0);
+            QFile output(runner->standardOutputPath());
+            QVERIFY(output.open(QIODevice::ReadOnly));
+            started = output.readAll().trimmed().toLongLong();
+            QVERIFY(processRunning(started));
+            runner->cancel();
+        });
+        QVERIFY(result.cancelled);
+        QCOMPARE(result.status, 15);
+        QTRY_VERIFY_WITH_TIMEOUT(!processRunning(started), 5000);
     }
 
     void launchFailureCompletesOnce()
