@@ -185,7 +185,7 @@ void AppDelegate::wireClient()
         if (self)
             self->onBotsChanged(bots);
     };
-    m_client->onMessagesChanged = [self](const QList<BotMessage> &messages) {
+    m_client->onMessagesChanged = [self](const QString &, const QList<BotMessage> &messages) {
         if (self)
             self->onMessagesChanged(messages);
     };
