@@ -1,5 +1,5 @@
-// The real client against the Telegram simulator: a long text, a refused
-// message and a quick restart, the way the application drives them.
+// The real client against the Telegram simulator: a long text and a refused
+// message, the way the application sends them.
 #include "platform/SecretStore.h"
 #include "tdjson_sim_harness.h"
 #include "telegram/TelegramClient.h"
@@ -16,7 +16,6 @@ struct Session
     InMemorySecretStore secrets;
     std::unique_ptr<TelegramClient> client;
     bool authorized = false;
-    int closed = 0;
     QList<BotConversation> bots;
     QList<BotMessage> messages;
 
@@ -36,7 +35,6 @@ struct Session
         client->onAuthorization = [this](bool a) { authorized = a; };
         client->onBotsChanged = [this](const QList<BotConversation> &b) { bots = b; };
         client->onMessagesChanged = [this](const QString &, const QList<BotMessage> &m) { messages = m; };
-        client->onClosed = [this] { ++closed; };
     }
 
     ~Session()
@@ -140,21 +138,6 @@ private slots:
                                      s.outgoing().last().sendFailed,
                                  10000);
         QCOMPARE(s.outgoing().last().sendFailureReason, QStringLiteral("CHAT_WRITE_FORBIDDEN"));
-    }
-
-    void aClientStartedRightAfterItClosedSignsInAgain()
-    {
-        Session s;
-        signIn(s);
-        s.client->closeForTermination();
-        QTRY_COMPARE_WITH_TIMEOUT(s.closed, 1, 5000);
-        s.authorized = false;
-        s.client->start();
-        // The session is kept on disk, so the new client is ready at once.
-        QTRY_VERIFY_WITH_TIMEOUT(s.authorized, 10000);
-        s.client->sendMessage(QStringLiteral("still here"), kShowcase, std::nullopt, s.recorder());
-        QTRY_COMPARE_WITH_TIMEOUT(s.recorded().size(), 1, 10000);
-        QVERIFY(!s.recorded()[0].has_value());
     }
 };
 
