@@ -159,9 +159,7 @@ void AppDelegate::wireClient()
     m_client->onQRLink = guarded(this, &AppDelegate::showQR);
     m_client->onAuthorization = guarded(this, &AppDelegate::onAuthorization);
     m_client->onBotsChanged = guarded(this, &AppDelegate::onBotsChanged);
-    m_client->onMessagesChanged = guarded(this, [this](const QList<BotMessage> &messages) {
-        onMessagesChanged(m_client->currentChatID().value_or(QString()), messages);
-    });
+    m_client->onMessagesChanged = guarded(this, &AppDelegate::onMessagesChanged);
     m_client->onTypingChanged = guarded(this, &AppDelegate::setRemoteTyping);
     m_client->onPasswordRequested = guarded(this, &AppDelegate::requestPassword);
     m_client->onLoggedOut = guarded(this, &AppDelegate::onLoggedOut);

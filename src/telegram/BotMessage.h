@@ -72,6 +72,10 @@ struct BotMessage
     QList<QList<BotInlineButton>> buttons;
     std::optional<BotReply> reply;
     bool isEphemeral = false;
+    // Telegram refused the message after it was queued ("sending_state" failed);
+    // the reason is TDLib's error text, empty when it gave none.
+    bool sendFailed = false;
+    QString sendFailureReason;
 
     friend bool operator==(const BotMessage &, const BotMessage &) = default;
 };

@@ -235,6 +235,11 @@ MessageConversion convertMessage(const QJsonObject &message, const MessageConver
     converted.buttons = inlineKeyboard(message.value(u"reply_markup"));
     converted.reply = replySummary(message.value(u"reply_to"), context);
     converted.isEphemeral = false;
+    const QJsonObject sendingState = object(message, u"sending_state");
+    if (JsonFields::type(sendingState) == u"messageSendingStateFailed") {
+        converted.sendFailed = true;
+        converted.sendFailureReason = string(object(sendingState, u"error"), u"message");
+    }
     result.message = std::move(converted);
     return result;
 }

@@ -45,6 +45,7 @@ TelegramClient::~TelegramClient()
     // The loop notices within one td_receive timeout. It is waited for here,
     // before any table it touches is destroyed.
     m_shouldReceive = false;
+    ++m_run;
     m_receiveQueue.drain();
     m_guard.reset();
 }
@@ -82,12 +83,18 @@ void TelegramClient::start()
     if (m_shouldReceive)
         return;
     m_isClosingForTermination = false;
+    // The previous client, if any, has closed; requests wait for the new one.
+    m_clientID = 0;
+    const quint64 run = ++m_run;
     m_shouldReceive = true;
     publishStatus(QStringLiteral("Connecting to Telegram…"));
     // Loading the 60 MB library happens here, off the path to the first painted window.
-    m_receiveQueue.async([this] {
+    m_receiveQueue.async([this, run] {
+        if (run != m_run)
+            return;
         if (!ensureLibrary()) {
-            m_shouldReceive = false;
+            if (run == m_run)
+                m_shouldReceive = false;
             return;
         }
         // TDLib logs to standard error unless told otherwise.
@@ -96,15 +103,16 @@ void TelegramClient::start()
         // A QR code is asked for once per TDLib client, and this one is new.
         m_hasRequestedQR = false;
         send(QJsonObject{{kType, QStringLiteral("getAuthorizationState")}});
-        receiveLoop();
+        receiveLoop(run);
     });
 }
 
-void TelegramClient::receiveLoop()
+void TelegramClient::receiveLoop(quint64 run)
 {
-    while (m_shouldReceive) {
+    while (m_shouldReceive && m_run == run) {
         const char *raw = m_library->receive(1.0);
-        if (!raw)
+        // What arrives after a restart belongs to the closed client.
+        if (!raw || m_run != run)
             continue;
         QJsonParseError error{};
         const QJsonDocument doc = QJsonDocument::fromJson(QByteArray(raw), &error);
@@ -118,19 +126,21 @@ void TelegramClient::receiveLoop()
     }
 }
 
-void TelegramClient::send(const QJsonObject &request)
+bool TelegramClient::send(const QJsonObject &request)
 {
     // The receive thread sets the library before it publishes a client id, so
-    // the library is only looked at once an id is seen.
+    // the library is only looked at once an id is seen. Once the loop has ended
+    // nothing would read an answer.
     const int client = m_clientID;
-    if (client == 0 || !m_library)
-        return;
+    if (client == 0 || !m_shouldReceive || !m_library)
+        return false;
     const QByteArray bytes = QJsonDocument(request).toJson(QJsonDocument::Compact);
     if (bytes.isEmpty()) {
         publishStatus(QStringLiteral("Could not encode a Telegram request."));
-        return;
+        return false;
     }
     m_library->send(client, bytes.constData());
+    return true;
 }
 
 void TelegramClient::handle(const QJsonObject &object)

@@ -51,14 +51,18 @@ public:
     std::function<void(const std::optional<QString> &)> onQRLink;
     std::function<void(bool)> onAuthorization;
     std::function<void(const QList<BotConversation> &)> onBotsChanged;
-    std::function<void(const QList<BotMessage> &)> onMessagesChanged;
+    // The selected chat's timeline, with the chat it belongs to. A list is
+    // delivered only while its chat is still the selected one.
+    std::function<void(const QString &chatID, const QList<BotMessage> &)> onMessagesChanged;
     std::function<void(bool)> onTypingChanged;
     std::function<void()> onPasswordRequested;
     std::function<void()> onLoggedOut;
     std::function<void()> onClosed;
 
     void start();
-    void send(const QJsonObject &request);
+    // False when the request could not go out: no TDLib client (the library did
+    // not load, the client is not started yet or has closed) or no encoding.
+    bool send(const QJsonObject &request);
     void publishStatus(const QString &text);
 
     // Sign-in.
@@ -70,7 +74,9 @@ public:
     // Bot conversations.
     void selectBotChat(const QString &chatID);
 
-    // Outgoing operations (main thread).
+    // Outgoing operations (main thread). A text longer than one message allows
+    // goes out as several messages, in order; the completion runs once, with
+    // the first error or with none when every part was accepted.
     void sendMessage(const QString &text, const QString &to, const std::optional<QString> &replyTo = std::nullopt,
                      Completion completion = {});
     void sendPhoto(const QString &path, int width, int height, const QString &caption, const QString &to,
@@ -100,7 +106,7 @@ public:
 private:
     explicit TelegramClient(const Options &options);
 
-    void receiveLoop();
+    void receiveLoop(quint64 run);
     bool ensureLibrary();
     void post(std::function<void()> fn);
     void handleOK(const QJsonObject &object);
@@ -139,6 +145,8 @@ private:
 
     // Outgoing.
     QJsonObject sendRequest(qint64 chat, const std::optional<QString> &replyTo, const QJsonObject &content) const;
+    void sendTextPart(qint64 chat, const QStringList &parts, qsizetype index,
+                      const std::optional<QString> &replyTo, Completion completion);
 
     Options m_options;
     QString m_baseDirectory;
@@ -148,6 +156,10 @@ private:
 
     std::atomic<int> m_clientID{0};
     std::atomic<bool> m_shouldReceive{false};
+    // Each start begins a new run; a receive loop ends as soon as its run is no
+    // longer the current one, so a quick close and start never keeps the old
+    // loop (and with it the serial queue) busy.
+    std::atomic<quint64> m_run{0};
     std::atomic<bool> m_hasRequestedQR{false};
     std::atomic<bool> m_isClosingForTermination{false};
 

@@ -148,9 +148,11 @@ void TelegramClient::sendTDLibParameters()
         {QStringLiteral("application_version"), QStringLiteral("1.0")},
     };
     // TDLib 1.8.67 takes the database key with the parameters; an unencrypted
-    // database is never an option, so without a key nothing is sent.
+    // database is never an option, so without a key nothing is sent. The stored
+    // key is already Base64, which is how TDLib's JSON carries bytes: it goes
+    // as it is.
     withSessionKey([this, parameters](const QString &key) mutable {
-        parameters.insert(QStringLiteral("database_encryption_key"), QString::fromLatin1(key.toUtf8().toBase64()));
+        parameters.insert(QStringLiteral("database_encryption_key"), key);
         send(parameters);
     });
 }
@@ -180,7 +182,7 @@ void TelegramClient::sendEncryptionKey()
 {
     withSessionKey([this](const QString &key) {
         send(QJsonObject{{kType, QStringLiteral("setDatabaseEncryptionKey")},
-                         {QStringLiteral("new_encryption_key"), QString::fromLatin1(key.toUtf8().toBase64())}});
+                         {QStringLiteral("new_encryption_key"), key}});
     });
 }
 

@@ -119,7 +119,7 @@ void TelegramClient::selectBotChat(const QString &chatID)
     }
     // Called directly, on the caller's thread, so the window empties at once.
     if (onMessagesChanged)
-        onMessagesChanged({});
+        onMessagesChanged(chatID, {});
     if (onTypingChanged)
         onTypingChanged(false);
 

@@ -1,5 +1,6 @@
 // Sending, deleting, pressing inline buttons and downloading in the selected chat.
 #include "core/JsonIds.h"
+#include "telegram/OutgoingText.h"
 #include "telegram/TelegramClient.h"
 
 #include <QUuid>
@@ -49,20 +50,52 @@ void TelegramClient::sendMessage(const QString &text, const QString &to, const s
             completion(QStringLiteral("That conversation is not available."));
         return;
     }
-    QJsonObject request = sendRequest(*chat, replyTo,
+    sendTextPart(*chat, OutgoingText::split(text), 0, replyTo, std::move(completion));
+}
+
+void TelegramClient::sendTextPart(qint64 chat, const QStringList &parts, qsizetype index,
+                                  const std::optional<QString> &replyTo, Completion completion)
+{
+    QJsonObject request = sendRequest(chat, replyTo,
                                       QJsonObject{{kType, QStringLiteral("inputMessageText")},
-                                                  {QStringLiteral("text"), formattedText(text)},
+                                                  {QStringLiteral("text"), formattedText(parts.value(index))},
                                                   {QStringLiteral("link_preview_options"), QJsonValue::Null},
                                                   {QStringLiteral("clear_draft"), true}});
-    if (completion) {
-        const QString key = QStringLiteral("mac-reply-") + QUuid::createUuid().toString(QUuid::WithoutBraces).toUpper();
-        {
-            QMutexLocker lock(&m_sendCompletionsLock);
-            m_sendCompletions.insert(key, std::move(completion));
-        }
-        request.insert(QStringLiteral("@extra"), key);
+    // A part goes out once TDLib has taken the one before, so the parts arrive
+    // in order and a refusal stops the rest.
+    Completion next = std::move(completion);
+    if (index + 1 < parts.size()) {
+        next = [this, chat, parts, index,
+                done = std::move(next)](const std::optional<QString> &error) mutable {
+            if (!error) {
+                sendTextPart(chat, parts, index + 1, std::nullopt, std::move(done));
+            } else if (done) {
+                done(error);
+            } else {
+                publishStatus(QStringLiteral("Telegram error: ") + *error);
+            }
+        };
     }
-    send(request);
+    if (!next) {
+        send(request);
+        return;
+    }
+    const QString key =
+        QStringLiteral("mac-reply-") + QUuid::createUuid().toString(QUuid::WithoutBraces).toUpper();
+    {
+        QMutexLocker lock(&m_sendCompletionsLock);
+        m_sendCompletions.insert(key, std::move(next));
+    }
+    request.insert(QStringLiteral("@extra"), key);
+    if (send(request))
+        return;
+    // Nothing will ever answer this request.
+    {
+        QMutexLocker lock(&m_sendCompletionsLock);
+        next = m_sendCompletions.take(key);
+    }
+    if (next)
+        next(QStringLiteral("Telegram is not connected."));
 }
 
 void TelegramClient::sendPhoto(const QString &path, int width, int height, const QString &caption, const QString &to,

@@ -10,6 +10,7 @@
 #include <QJsonDocument>
 #include <QSaveFile>
 #include <algorithm>
+#include <tuple>
 #include <vector>
 
 namespace {
@@ -41,16 +42,30 @@ QString TelegramClient::historyFilePath(const QString &chatID) const
 
 QList<QJsonObject> TelegramClient::sortedRawMessages() const
 {
-    // Dates are read once, not on every comparison.
-    std::vector<std::pair<double, const QJsonObject *>> keyed;
+    // Messages of the same second keep the order they were written in: the
+    // confirmed ones by their id, which grows with every message of a chat, and
+    // one still being sent (its id is temporary) after them.
+    struct Key
+    {
+        double date;
+        bool pending;
+        qint64 id;
+        const QJsonObject *message;
+    };
+    std::vector<Key> keyed;
     keyed.reserve(size_t(m_rawMessages.size()));
-    for (const QJsonObject &message : m_rawMessages)
-        keyed.emplace_back(dateOf(message), &message);
-    std::stable_sort(keyed.begin(), keyed.end(), [](const auto &a, const auto &b) { return a.first < b.first; });
+    for (auto it = m_rawMessages.cbegin(); it != m_rawMessages.cend(); ++it) {
+        const QJsonObject &message = it.value();
+        keyed.push_back({dateOf(message), message.contains(QStringLiteral("sending_state")),
+                         JsonIds::tdlibID(it.key()).value_or(0), &message});
+    }
+    std::sort(keyed.begin(), keyed.end(), [](const Key &a, const Key &b) {
+        return std::tie(a.date, a.pending, a.id) < std::tie(b.date, b.pending, b.id);
+    });
     QList<QJsonObject> messages;
     messages.reserve(qsizetype(keyed.size()));
-    for (const auto &entry : keyed)
-        messages.append(*entry.second);
+    for (const Key &entry : keyed)
+        messages.append(*entry.message);
     return messages;
 }
 
@@ -107,6 +122,10 @@ void TelegramClient::publishCurrentMessages() { publishCurrentMessages(sortedRaw
 void TelegramClient::publishCurrentMessages(const QList<QJsonObject> &sorted)
 {
     QMutexLocker lock(&m_session);
+    // A list belongs to a chat; without a selected one there is nothing to show.
+    if (!m_currentChatID)
+        return;
+    const QString chatID = *m_currentChatID;
     TimelineConversion conversion =
         MessageConverter::convertMessages(sorted, {&m_rawMessages, &m_chats, m_currentChatID});
     QList<BotMessage> published;
@@ -124,9 +143,10 @@ void TelegramClient::publishCurrentMessages(const QList<QJsonObject> &sorted)
         }
     }
     m_publishedMessages = published;
-    post([this, published] {
-        if (onMessagesChanged)
-            onMessagesChanged(published);
+    post([this, chatID, published] {
+        // The user may have picked another bot while this list was on its way.
+        if (onMessagesChanged && currentChatID() == chatID)
+            onMessagesChanged(chatID, published);
     });
 }
 

@@ -59,9 +59,10 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(!run->client->isReceiving(), 5000);
         run.reset();
 
-        // The same folder with another key must not open.
+        // The same folder with another key (Base64 of other bytes, as a stored
+        // key always is) must not open.
         InMemorySecretStore otherSecrets;
-        otherSecrets.write(SessionKey::service, SessionKey::account, "a-different-key-entirely");
+        otherSecrets.write(SessionKey::service, SessionKey::account, QByteArray(32, '\x07').toBase64());
         auto second = startClient(dir.filePath("QuaylineView"), otherSecrets);
         QTRY_VERIFY_WITH_TIMEOUT(second->statuses.join('\n').contains("encryption key"), 30000);
         QVERIFY(!second->statuses.contains("Requesting a sign-in QR code…"));

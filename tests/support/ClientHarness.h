@@ -21,6 +21,7 @@ struct ClientHarness
     QList<bool> authorizations;
     QList<QList<BotConversation>> botLists;
     QList<QList<BotMessage>> messageLists;
+    QStringList messageChats; // the chat of each list in messageLists
     QList<bool> typing;
     int passwordRequests = 0;
     int loggedOut = 0;
@@ -42,7 +43,10 @@ struct ClientHarness
         client->onQRLink = [this](const std::optional<QString> &l) { qrLinks.append(l); };
         client->onAuthorization = [this](bool a) { authorizations.append(a); };
         client->onBotsChanged = [this](const QList<BotConversation> &b) { botLists.append(b); };
-        client->onMessagesChanged = [this](const QList<BotMessage> &m) { messageLists.append(m); };
+        client->onMessagesChanged = [this](const QString &chat, const QList<BotMessage> &m) {
+            messageChats.append(chat);
+            messageLists.append(m);
+        };
         client->onTypingChanged = [this](bool t) { typing.append(t); };
         client->onPasswordRequested = [this] { ++passwordRequests; };
         client->onLoggedOut = [this] { ++loggedOut; };

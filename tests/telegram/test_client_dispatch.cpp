@@ -25,6 +25,107 @@ private slots:
         QVERIFY(h.statuses.contains("Connecting to Telegram…"));
     }
 
+    void aQuickRestartEndsTheOldLoopAndStartsANewClient()
+    {
+        ClientHarness h;
+        h.start();
+        const int first = h.client->clientID();
+        // The close is handled and the next start comes while the old loop is
+        // still waiting in td_receive, before it looks at its flag again.
+        h.client->closeForTermination();
+        h.client->handle(ClientHarness::authState("authorizationStateClosed"));
+        QVERIFY(!h.client->isReceiving());
+        h.client->start();
+        QTRY_COMPARE(h.fake.createdClients(), 2);
+        QTRY_VERIFY(h.client->clientID() != 0);
+        QVERIFY(h.client->clientID() != first);
+        QCOMPARE(h.fake.sent().last().clientId, h.client->clientID());
+        QCOMPARE(h.fake.sent().last().request["@type"].toString(), QString("getAuthorizationState"));
+        // The new session proceeds through the one loop that is left.
+        h.deliver(ClientHarness::authState("authorizationStateWaitPhoneNumber"));
+        QCOMPARE(h.fake.sentOfType("requestQrCodeAuthentication").size(), 1);
+        QVERIFY(h.client->isReceiving());
+    }
+
+    void aReplyWithoutATelegramClientFailsAtOnce()
+    {
+        const QString failure = QStringLiteral("Telegram is not connected.");
+        QList<std::optional<QString>> results;
+        const auto record = [&results](const std::optional<QString> &e) { results.append(e); };
+
+        // The library cannot be loaded: no client ever exists.
+        QTemporaryDir dir;
+        TelegramClient::Options options;
+        options.baseDirectory = dir.path();
+        options.libraryCandidates = {dir.filePath("missing/libtdjson.so")};
+        auto unloaded = TelegramClient::create(options, nullptr);
+        QStringList statuses;
+        unloaded->onStatus = [&statuses](const QString &s) { statuses.append(s); };
+        unloaded->sendMessage("before start", "42", std::nullopt, record);
+        QCOMPARE(results, QList<std::optional<QString>>{failure});
+        unloaded->start();
+        QTRY_VERIFY(statuses.join('\n').contains("Could not load TDLib: "));
+        unloaded->sendMessage("after the failed load", "42", std::nullopt, record);
+        QCOMPARE(results.size(), 2);
+        QCOMPARE(results[1], failure);
+
+        // The client has closed: nothing would ever answer.
+        ClientHarness h;
+        h.start();
+        h.client->closeForTermination();
+        h.fake.push(ClientHarness::authState("authorizationStateClosed"), h.client->clientID());
+        QTRY_COMPARE(h.closed, 1);
+        h.client->sendMessage("after close", "42", std::nullopt, record);
+        QCOMPARE(results.size(), 3);
+        QCOMPARE(results[2], failure);
+        QVERIFY(h.fake.sentOfType("sendMessage").isEmpty());
+    }
+
+    void aLongTextGoesOutInPartsOneAfterTheOther()
+    {
+        ClientHarness h;
+        h.start();
+        QList<std::optional<QString>> results;
+        const auto record = [&results](const std::optional<QString> &e) { results.append(e); };
+        const auto textOf = [](const QJsonObject &request) {
+            return request["input_message_content"].toObject()["text"].toObject()["text"].toString();
+        };
+        const auto accept = [&h](const QJsonObject &request, int id) {
+            h.deliver(QJsonObject{{"@type", "message"}, {"id", id}, {"@extra", request["@extra"]}});
+        };
+
+        h.client->sendMessage(QString(4000, 'a') + "\n" + QString(1000, 'b'), "42", QString("77"), record);
+        QList<QJsonObject> sent = h.fake.sentOfType("sendMessage");
+        QCOMPARE(sent.size(), 1); // the second part waits until TDLib has taken the first
+        QCOMPARE(textOf(sent[0]), QString(4000, 'a'));
+        QCOMPARE(sent[0]["reply_to"].toObject()["message_id"].toInteger(), 77);
+        accept(sent[0], -1);
+        sent = h.fake.sentOfType("sendMessage");
+        QCOMPARE(sent.size(), 2);
+        QCOMPARE(textOf(sent[1]), QString(1000, 'b'));
+        QVERIFY(sent[1]["reply_to"].isNull()); // only the first part replies
+        QVERIFY(results.isEmpty());
+        accept(sent[1], -2);
+        QCOMPARE(results, QList<std::optional<QString>>{std::nullopt});
+
+        // A refusal stops the remaining parts and reaches the completion once.
+        h.fake.clearSent();
+        results.clear();
+        h.client->sendMessage(QString(9000, 'c'), "42", std::nullopt, record);
+        sent = h.fake.sentOfType("sendMessage");
+        QCOMPARE(sent.size(), 1);
+        accept(sent[0], -3);
+        sent = h.fake.sentOfType("sendMessage");
+        QCOMPARE(sent.size(), 2);
+        h.deliver(QJsonObject{{"@type", "error"},
+                              {"code", 429},
+                              {"message", "Too Many Requests: retry after 9"},
+                              {"@extra", sent[1]["@extra"]}});
+        QCOMPARE(results, QList<std::optional<QString>>{QString("Too Many Requests: retry after 9")});
+        QCOMPARE(h.fake.sentOfType("sendMessage").size(), 2);
+        QVERIFY(!h.statuses.join('\n').contains("Telegram error"));
+    }
+
     void badInputIsDroppedWithoutAMessage()
     {
         ClientHarness h;

@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QJsonArray>
 #include <QtTest>
+#include <algorithm>
 
 namespace {
 
@@ -145,6 +146,50 @@ private slots:
         noChat.remove("chat_id");
         h.deliver(messages({noChat}));
         QCOMPARE(ids(h.messageLists.last()), QStringList{"7"});
+    }
+
+    void aListOnItsWayWhenAnotherBotIsPickedNeverArrives()
+    {
+        ClientHarness h;
+        h.start();
+        h.client->selectBotChat("41");
+        h.settle();
+        // The list for 41 is built on the receive thread; its delivery to the
+        // main thread is still queued when the user picks 42.
+        h.fake.push(messages({textMessage(5, 50, "/mac lock", true, 41)}), h.client->clientID());
+        QVERIFY(h.fake.waitUntilDrained());
+        h.client->selectBotChat("42");
+        h.settle();
+        // Only the two empty lists of the selections themselves were delivered.
+        QCOMPARE(h.messageChats, (QStringList{"41", "42"}));
+        QVERIFY(h.messageLists.last().isEmpty());
+    }
+
+    void messagesOfOneSecondKeepTheOrderTheyWereWritten()
+    {
+        ClientHarness h;
+        h.start();
+        h.client->selectBotChat("42");
+        // Server ids grow with every message of a chat; a message still being
+        // sent has a temporary id between them.
+        const qint64 second = QDateTime::currentSecsSinceEpoch() - 60;
+        QList<QJsonObject> list{textMessage(1 << 20, second - 1, "the second before")};
+        QStringList expected{QString::number(1 << 20)};
+        for (qint64 i = 2; i <= 21; ++i) {
+            list.append(textMessage(i << 20, second, QString("q%1").arg(i), i % 2 == 0));
+            expected.append(QString::number(i << 20));
+        }
+        list.append(pending(textMessage((10 << 20) + 1, second, "still sending", true)));
+        expected.append(QString::number((10 << 20) + 1));
+        list.append(textMessage(22 << 20, second + 1, "the second after"));
+        expected.append(QString::number(22 << 20));
+        std::reverse(list.begin(), list.end());
+        h.deliver(messages(list));
+        QCOMPARE(ids(h.messageLists.last()), expected);
+        QStringList archived;
+        for (const QJsonValue &m : archiveOf(h, "42"))
+            archived.append(QString::number(m.toObject()["id"].toInteger()));
+        QCOMPARE(archived, expected);
     }
 
     void archiveIsShownAtOnceAndDamagedOnesAreReplaced()

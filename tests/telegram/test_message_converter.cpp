@@ -206,6 +206,31 @@ private slots:
         QVERIFY(bare.buttons.isEmpty());
     }
 
+    void sendingStateFailedMarksTheMessage_data()
+    {
+        QTest::addColumn<QString>("state");
+        QTest::addColumn<bool>("failed");
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("confirmed") << "null" << false << "";
+        QTest::newRow("pending") << R"({"@type":"messageSendingStatePending","sending_id":0})" << false << "";
+        QTest::newRow("failed with TDLib's reason")
+            << R"({"@type":"messageSendingStateFailed","error":{"@type":"error","code":400,
+                   "message":"Message is too long"},"can_retry":false,"retry_after":0})"
+            << true << "Message is too long";
+        QTest::newRow("failed without a reason") << R"({"@type":"messageSendingStateFailed"})" << true << "";
+    }
+    void sendingStateFailedMarksTheMessage()
+    {
+        QFETCH(QString, state);
+        QFETCH(bool, failed);
+        QFETCH(QString, reason);
+        const BotMessage m = convert(json(utf8(R"({"id":7,"is_outgoing":true,"sending_state":%1,
+            "content":{"@type":"messageText","text":{"text":"hi"}}})")
+                                              .arg(state)));
+        QCOMPARE(m.sendFailed, failed);
+        QCOMPARE(m.sendFailureReason, reason);
+    }
+
     void messagesWithoutIdOrContentAreSkipped_data()
     {
         QTest::addColumn<QString>("message");
@@ -378,6 +403,11 @@ private slots:
         BotMessage ephemeral = pending;
         ephemeral.isEphemeral = true;
         QVERIFY(ephemeral != pending);
+
+        // A refusal after sending must reach the rows: a failed copy differs.
+        BotMessage refused = pending;
+        refused.sendFailed = true;
+        QVERIFY(refused != pending);
 
         QVERIFY(pending.buttons.isEmpty());
         BotMessage withEmptyRow = pending;

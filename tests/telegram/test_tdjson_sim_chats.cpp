@@ -180,6 +180,29 @@ private slots:
         QVERIFY(!sim.update("updateChatAction", {}, 300)); // the bot never saw it
     }
 
+    // As TDLib does for a user account: the text is taken, the server refuses
+    // it, and the failure arrives later. The limit counts UTF-16 code units.
+    void aTextOverTheLimitIsTakenThenRefused()
+    {
+        const int client = sim.signIn(folder.path());
+        const QString emoji = QString::fromUtf8("😀");
+        sim.send(client, textMessage(kMediaBot, QString(4094, u'x') + emoji, "fits"));
+        QVERIFY(!sim.answer("fits")->contains("code"));
+        QVERIFY(sim.update("updateMessageSendSucceeded"));
+
+        sim.send(client, textMessage(kMediaBot, QString(4095, u'x') + emoji, "too-long"));
+        const auto taken = sim.answer("too-long");
+        QCOMPARE(taken->value("@type").toString(), QStringLiteral("message"));
+        const auto failed = sim.update("updateMessageSendFailed");
+        QVERIFY(failed);
+        QCOMPARE((*failed)["old_message_id"].toInteger(), taken->value("id").toInteger());
+        const QJsonObject error = (*failed)["error"].toObject();
+        QCOMPARE(error["code"].toInt(), 400);
+        QCOMPARE(error["message"].toString(), QStringLiteral("Message is too long"));
+        const QJsonObject state = (*failed)["message"].toObject()["sending_state"].toObject();
+        QCOMPARE(state["error"].toObject()["message"].toString(), QStringLiteral("Message is too long"));
+    }
+
     void deletionReportsOnlyExistingMessages()
     {
         const int client = sim.signIn(folder.path());

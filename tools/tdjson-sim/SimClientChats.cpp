@@ -22,6 +22,17 @@ qint64 now()
     return QDateTime::currentSecsSinceEpoch();
 }
 
+// The server's limit for the text of one message, in UTF-16 code units.
+constexpr qsizetype kMessageTextLengthMax = 4096;
+
+qsizetype textLength(const QJsonObject &message)
+{
+    const QJsonObject content = message.value("content").toObject();
+    if (content.value("@type").toString() != QLatin1String("messageText"))
+        return 0;
+    return content.value("text").toObject().value("text").toString().size();
+}
+
 QString listName(const QJsonObject &chatList)
 {
     const QString type = chatList.value("@type").toString();
@@ -270,10 +281,6 @@ std::optional<QJsonObject> SimClient::inputContent(SimRequest &r, const QJsonObj
             answerError(r, 400, QStringLiteral("Message must be non-empty"));
             return std::nullopt;
         }
-        if (body.size() > 4096) {
-            answerError(r, 400, QStringLiteral("Message is too long"));
-            return std::nullopt;
-        }
         QJsonArray entities = text.value("entities").toArray();
         if (entities.isEmpty())
             entities = SimMarkup::detectEntities(body);
@@ -373,12 +380,17 @@ void SimClient::finishSend(qint64 chatId, qint64 temporaryId)
         return; // deleted while being sent
     QJsonObject message = *pending;
     m_world->removeMessage(*chat, temporaryId);
-    // An attachment that is not on disk cannot be uploaded.
+    // An attachment that is not on disk cannot be uploaded. A text over 4096
+    // UTF-16 code units is taken by TDLib (it checks the length only for bots)
+    // and refused by the server, which TDLib reports as "Message is too long".
     const bool missingFile = m_world->files().refersToMissingLocalFile(message.value("content"));
-    if (m_config.sendFailure || missingFile) {
-        const QJsonObject error = missingFile ? typed("error", {{"code", 400}, {"message", "File not found"}})
-                                              : typed("error", {{"code", m_config.sendFailureCode},
-                                                                {"message", m_config.sendFailureMessage}});
+    const bool tooLong = textLength(message) > kMessageTextLengthMax;
+    if (m_config.sendFailure || missingFile || tooLong) {
+        const QJsonObject error =
+            missingFile ? typed("error", {{"code", 400}, {"message", "File not found"}})
+            : tooLong   ? typed("error", {{"code", 400}, {"message", "Message is too long"}})
+                        : typed("error",
+                                {{"code", m_config.sendFailureCode}, {"message", m_config.sendFailureMessage}});
         message.insert("id", m_world->temporaryId(*chat));
         message.insert("sending_state",
                        typed("messageSendingStateFailed", {{"error", error},
