@@ -55,14 +55,35 @@ int UnreadCounter::shownCount(bool windowIsKey, const std::optional<QString> &se
     return std::max(pending, m_latestUnreadCount);
 }
 
+namespace {
+
+// Telegram's order within a chat: date, then message id.
+bool isLater(const BotMessage &message, const BotMessage &than)
+{
+    if (message.date != than.date)
+        return message.date > than.date;
+    bool ok = false, thanOk = false;
+    const qint64 id = message.id.toLongLong(&ok);
+    const qint64 thanID = than.id.toLongLong(&thanOk);
+    return ok && thanOk ? id > thanID : message.id != than.id;
+}
+
+} // namespace
+
 int UnreadCounter::newIncomingCount(const QList<BotMessage> &previous, const QList<BotMessage> &current)
 {
     QSet<QString> known;
-    for (const BotMessage &message : previous)
+    const BotMessage *newest = nullptr;
+    for (const BotMessage &message : previous) {
         known.insert(message.id);
+        if (!message.isEphemeral && (!newest || isLater(message, *newest)))
+            newest = &message;
+    }
     int count = 0;
     for (const BotMessage &message : current) {
-        if (!message.isOutgoing && !message.isEphemeral && !known.contains(message.id))
+        // Older messages filled in behind the newest one shown are history, not arrivals.
+        if (!message.isOutgoing && !message.isEphemeral && !known.contains(message.id) &&
+            (!newest || isLater(message, *newest)))
             ++count;
     }
     return count;

@@ -94,6 +94,18 @@ private slots:
         QCOMPARE(counter.shownCount(true, botA), 0);
     }
 
+    void unreadIgnoresOlderHistoryFilledInBehindTheNewest()
+    {
+        // The cached history shows the newest message; the server's copy adds older ones.
+        UnreadCounter counter;
+        counter.windowResignedKey(botA);
+        const QList<BotMessage> cached{message("10", "newest")};
+        const QList<BotMessage> server{message("5", "old"), message("6", "older"), message("10", "newest")};
+        QCOMPARE(counter.messagesChanged(cached, server, true, false, botA), 0);
+        QCOMPARE(counter.messagesChanged(server, server + QList<BotMessage>{message("11", "new")}, true, false, botA),
+                 1);
+    }
+
     void unreadIgnoresListsWhileKeyOrForAnotherBot()
     {
         UnreadCounter counter;
