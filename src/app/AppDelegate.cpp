@@ -252,6 +252,7 @@ void AppDelegate::requestPassword()
     request.message = QStringLiteral("Telegram Two-Step Verification");
     request.informativeText = QStringLiteral("Enter your Telegram password to finish signing in.");
     request.buttons = {QStringLiteral("Continue"), QStringLiteral("Cancel")};
+    request.cancelIndex = 1;
     request.accessory = AlertRequest::Accessory::SecureField;
     request.accessorySize = QSize(260, 24);
     QPointer<AppDelegate> self(this);
@@ -286,6 +287,9 @@ void AppDelegate::logOut()
     request.informativeText =
         QStringLiteral("This revokes the Telegram session for this app and removes its local encrypted session data.");
     request.buttons = {QStringLiteral("Log Out"), QStringLiteral("Cancel")};
+    request.style = AlertRequest::Style::Warning;
+    request.destructiveIndex = 0;
+    request.cancelIndex = 1;
     QPointer<AppDelegate> self(this);
     m_alerts->present(request, [self](const AlertAnswer &answer) {
         if (self && answer.buttonIndex == 0 && self->m_client)

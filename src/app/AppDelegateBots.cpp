@@ -187,12 +187,14 @@ void AppDelegate::chooseBot()
         request.informativeText =
             QStringLiteral("Bot chats from your Telegram account will appear here when available.");
         request.buttons = {QStringLiteral("OK")};
+        request.cancelIndex = 0;
         m_alerts->present(request, {});
         return;
     }
     request.message = QStringLiteral("Choose a Bot");
     request.informativeText = QStringLiteral("Select which bot conversation to show in the main window.");
     request.buttons = {QStringLiteral("Choose"), QStringLiteral("Cancel")};
+    request.cancelIndex = 1;
     request.accessory = AlertRequest::Accessory::PopUpList;
     request.accessorySize = QSize(280, 26);
     for (const BotConversation &bot : std::as_const(m_botChats)) {

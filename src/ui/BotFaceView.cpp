@@ -69,6 +69,8 @@ BotFaceView::BotFaceView(QWidget *parent)
     connect(m_search, &QLineEdit::textChanged, m_transcript, &TranscriptController::searchChanged);
 
     m_status = new QLabel(this);
+    // Results and failures quote Telegram's and the agent's own words.
+    m_status->setTextFormat(Qt::PlainText);
     m_status->setFont(UiStyle::font(10.5));
     m_status->setContentsMargins(14, 2, 14, 0);
     m_status->setWordWrap(true);
