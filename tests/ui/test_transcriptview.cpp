@@ -263,6 +263,55 @@ private slots:
         QCOMPARE(bar->value(), 0);
     }
 
+    void onlyNewMessagesAtTheEndOrTheUsersSendMoveTheView()
+    {
+        Transcript t;
+        QList<BotMessage> list = conversation(30);
+        list[20].buttons = {{{"Like", "bGlrZQ=="}}};
+        t.controller.setTelegramMessages(list);
+        t.controller.updateTypingIndicator();
+        QScrollBar *bar = t.view.verticalScrollBar();
+        QTRY_VERIFY(bar->maximum() > 0);
+        QTRY_COMPARE(bar->value(), bar->maximum());
+
+        // Scrolled up to press "Like": the bot edits that message and the one above it.
+        QTest::qWait(20);
+        const int scrolled = bar->maximum() / 2;
+        bar->setValue(scrolled);
+        list[20].buttons = {{{"Like (1)", "bGlrZQ=="}}};
+        list[3].text = QStringLiteral("edited above");
+        list[3].segments = {BotMessageSegment::makeText(list[3].text)};
+        t.controller.setTelegramMessages(list);
+        t.controller.updateTypingIndicator();
+        QTest::qWait(50);
+        QCOMPARE(bar->value(), scrolled);
+        QCOMPARE(t.view.row(QStringLiteral("21"))->message().buttons[0][0].text, QStringLiteral("Like (1)"));
+
+        // A bot message at the end does not pull the view down either.
+        list << message(QStringLiteral("31"), QStringLiteral("news"));
+        t.controller.setTelegramMessages(list);
+        t.controller.updateTypingIndicator();
+        QTest::qWait(50);
+        QCOMPARE(bar->value(), scrolled);
+
+        // The user's own send does.
+        list << message(QStringLiteral("32"), QStringLiteral("mine"), true);
+        t.controller.setTelegramMessages(list);
+        t.controller.setAwaitingReply(true);
+        QTRY_COMPARE(bar->value(), bar->maximum());
+
+        // Pinned to the end, the view stays there through edits and new messages.
+        list[3].text = QStringLiteral("edited again, and this time much longer than before, over lines");
+        list[3].segments = {BotMessageSegment::makeText(list[3].text)};
+        list << message(QStringLiteral("33"), QStringLiteral("the answer"));
+        t.controller.setTelegramMessages(list);
+        t.controller.messagesArrived();
+        t.controller.updateTypingIndicator();
+        QTest::qWait(50);
+        QCOMPARE(bar->value(), bar->maximum());
+        QCOMPARE(t.view.lastRow()->message().id, QStringLiteral("33"));
+    }
+
     void rowsFitTheirContent()
     {
         Transcript t;
