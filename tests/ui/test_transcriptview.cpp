@@ -1,14 +1,17 @@
 #include "chat/TypingIndicator.h"
 #include "speech/MessageSpeaker.h"
 #include "ui/AudioPlayback.h"
+#include "ui/CodeBlockView.h"
 #include "ui/TelegramMessageRow.h"
 #include "ui/TranscriptController.h"
 #include "ui/TranscriptView.h"
 
+#include <QApplication>
 #include <QLabel>
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QTest>
+#include <QWheelEvent>
 
 namespace {
 
@@ -310,6 +313,53 @@ private slots:
         QTest::qWait(50);
         QCOMPARE(bar->value(), bar->maximum());
         QCOMPARE(t.view.lastRow()->message().id, QStringLiteral("33"));
+    }
+
+    void longCodeLinesScrollSidewaysAndTheWheelStillScrollsTheTranscript()
+    {
+        Transcript t;
+        QList<BotMessage> list = conversation(20);
+        BotMessage code = message(QStringLiteral("21"), QString());
+        const QString source =
+            QStringLiteral("short\n") + QString(400, QLatin1Char('x')) + QStringLiteral("\nend");
+        code.segments = {BotMessageSegment::makeCode(QStringLiteral("text"), source)};
+        code.text = source;
+        list.insert(10, code);
+        t.controller.showMessages(list, true, false);
+        CodeBlockView *block = t.view.row(QStringLiteral("21"))->codeBlocks().value(0);
+        QVERIFY(block);
+        QScrollBar *sideways = block->horizontalScrollBar();
+        QScrollBar *transcript = t.view.verticalScrollBar();
+        QTRY_VERIFY(sideways->maximum() > 0);
+        QTRY_VERIFY(transcript->maximum() > 0);
+        // The whole code shows, with the scroll bar below it.
+        QTRY_VERIFY(block->codeViewport()->height() >=
+                    block->findChild<QLabel *>("codeText")->sizeHint().height());
+        t.view.ensureWidgetVisible(block);
+        QTest::qWait(20);
+
+        // Events as the window system delivers them, so an unused one travels on to the parents.
+        auto wheel = [&](QPoint angle, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+            QWidget *viewport = block->codeViewport();
+            const QPointF at(viewport->width() / 2.0, viewport->height() / 2.0);
+            QWheelEvent event(at, viewport->mapToGlobal(at), QPoint(), angle, Qt::NoButton, modifiers,
+                              Qt::NoScrollPhase, false);
+            QSpontaneKeyEvent::setSpontaneous(&event);
+            qApp->notify(viewport, &event);
+        };
+        const int top = transcript->value();
+        wheel(QPoint(0, -120), Qt::ShiftModifier);
+        QVERIFY(sideways->value() > 0);
+        QCOMPARE(transcript->value(), top);
+        const int right = sideways->value();
+        wheel(QPoint(120, 0));
+        QVERIFY(sideways->value() < right);
+
+        // An upright wheel over the code scrolls the transcript, not the code.
+        const int across = sideways->value();
+        wheel(QPoint(0, top > 0 ? 120 : -120));
+        QVERIFY(transcript->value() != top);
+        QCOMPARE(sideways->value(), across);
     }
 
     void rowsFitTheirContent()
