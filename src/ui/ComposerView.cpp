@@ -272,6 +272,7 @@ void ComposerView::setTheme(const UiTheme &theme)
 void ComposerView::setFontScale(qreal scale)
 {
     m_fontScale = scale;
+    m_input->setFont(UiStyle::font(M::inputText * scale));
     m_replyHeading->setFont(UiStyle::font(M::replyHeading * scale, QFont::DemiBold));
     m_replyPreview->setFont(UiStyle::font(M::replyPreview * scale, QFont::Medium));
     refreshReplyBar();
