@@ -262,7 +262,7 @@ private slots:
         QFETCH(int, answer);
         QFETCH(QString, expected);
         ScriptedAlerts alerts;
-        alerts.script.push_back(ScriptedAlerts::button(answer));
+        alerts.script.push_back(answer < 0 ? ScriptedAlerts::dismissed() : ScriptedAlerts::button(answer));
         BotMessage message = messageWith({BotMessageSegment::makeText("bye")});
         message.isOutgoing = outgoing;
         QString deleted;
@@ -274,6 +274,9 @@ private slots:
         const AlertRequest &request = alerts.presented.first();
         QCOMPARE(request.message, QStringLiteral("Delete this message?"));
         QCOMPARE(request.buttons, (QStringList{"Cancel", "Delete"}));
+        QCOMPARE(request.style, AlertRequest::Style::Warning);
+        QCOMPARE(request.destructiveIndex, 1);
+        QCOMPARE(request.cancelIndex, 0);
         QCOMPARE(request.informativeText,
                  outgoing ? QStringLiteral("It will be removed from this conversation for everyone.")
                           : QStringLiteral("It will be removed from this conversation for you."));
