@@ -209,6 +209,8 @@ void MacTaskOrchestrator::runDraftAsMacTask(const QString &draft)
         alert.message = QStringLiteral("A Mac task is still running");
         alert.informativeText = QStringLiteral("Wait for it to finish, or cancel it and run this draft.");
         alert.buttons = {QStringLiteral("Cancel running task"), QStringLiteral("Keep waiting")};
+        alert.destructiveIndex = 0;
+        alert.cancelIndex = 1;
         m_alerts.present(alert, [self](const AlertAnswer &answer) {
             if (!self || answer.buttonIndex != 0 || !self->m_bridge.isRunning())
                 return;
@@ -223,6 +225,7 @@ void MacTaskOrchestrator::runDraftAsMacTask(const QString &draft)
         alert.informativeText = QStringLiteral("Choose how much this Mac task may do.");
         alert.buttons = {QStringLiteral("Read only"), QStringLiteral("Full access"),
                          QStringLiteral("Cancel")};
+        alert.cancelIndex = 2;
         m_alerts.present(alert, [self, task](const AlertAnswer &answer) {
             if (!self || (answer.buttonIndex != 0 && answer.buttonIndex != 1))
                 return;
@@ -280,6 +283,8 @@ void MacTaskOrchestrator::presentApproval(const MacRequest &request, const QStri
 
     AlertRequest alert;
     alert.buttons = {QStringLiteral("Allow"), QStringLiteral("Cancel")};
+    alert.style = AlertRequest::Style::Warning;
+    alert.cancelIndex = 1;
     if (request.action.isSystem()) {
         alert.message = MacSystemActions::title(request.action.systemAction) + QStringLiteral(" this Mac ") +
                         when + QLatin1Char('?');

@@ -49,6 +49,7 @@ void SignInFlow::requestPassword()
     request.message = QStringLiteral("Telegram Two-Step Verification");
     request.informativeText = QStringLiteral("Enter your Telegram password to finish signing in.");
     request.buttons = {QStringLiteral("Continue"), QStringLiteral("Cancel")};
+    request.cancelIndex = 1;
     request.accessory = AlertRequest::Accessory::SecureField;
     request.accessorySize = QSize(260, 24);
     m_alerts.present(request, guarded(this, [this](const AlertAnswer &answer) {
@@ -77,6 +78,9 @@ void SignInFlow::logOut()
     request.informativeText =
         QStringLiteral("This revokes the Telegram session for this app and removes its local encrypted session data.");
     request.buttons = {QStringLiteral("Log Out"), QStringLiteral("Cancel")};
+    request.style = AlertRequest::Style::Warning;
+    request.destructiveIndex = 0;
+    request.cancelIndex = 1;
     m_alerts.present(request, guarded(this, [this](const AlertAnswer &answer) {
                          TelegramClient *client = m_client();
                          if (answer.buttonIndex == 0 && client)

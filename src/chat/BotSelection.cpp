@@ -86,11 +86,13 @@ AlertRequest BotSelection::chooserRequest() const
         request.informativeText =
             QStringLiteral("Bot chats from your Telegram account will appear here when available.");
         request.buttons = {QStringLiteral("OK")};
+        request.cancelIndex = 0;
         return request;
     }
     request.message = QStringLiteral("Choose a Bot");
     request.informativeText = QStringLiteral("Select which bot conversation to show in the main window.");
     request.buttons = {QStringLiteral("Choose"), QStringLiteral("Cancel")};
+    request.cancelIndex = 1;
     request.accessory = AlertRequest::Accessory::PopUpList;
     request.accessorySize = QSize(280, 26);
     for (const BotConversation &bot : m_botChats) {

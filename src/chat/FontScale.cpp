@@ -24,6 +24,13 @@ bool FontScale::increase()
     return changed;
 }
 
+bool FontScale::reset()
+{
+    const bool changed = m_tenths != 10;
+    m_tenths = 10;
+    return changed;
+}
+
 QString FontScale::label() const
 {
     return QString::number(m_tenths * 10) + QLatin1Char('%');
@@ -36,9 +43,17 @@ QString FontScale::label(qreal scale)
     return QString::number(qint64(std::floor(scale * 100 + 1e-9))) + QLatin1Char('%');
 }
 
-qreal FontScale::scaledWindowWidth(qreal width, qreal oldScale, qreal newScale)
+int FontScale::minimumWindowWidth(qreal scale)
 {
-    if (oldScale <= 0)
-        return width;
-    return width * newScale / oldScale;
+    constexpr int baseMinimum = 300;
+    // A hair of tolerance so 1.1 × 300 = 330.00000000000006 stays 330.
+    return std::max(int(std::ceil(scale * baseMinimum - 1e-9)), baseMinimum);
+}
+
+qreal ScaledWindowWidth::widthFor(qreal currentWidth, qreal oldScale, qreal newScale)
+{
+    const bool resizedByUser = m_lastApplied < 0 || std::abs(currentWidth - m_lastApplied) >= 0.5;
+    if (resizedByUser || m_baseWidth <= 0)
+        m_baseWidth = oldScale > 0 ? currentWidth / oldScale : currentWidth;
+    return m_baseWidth * newScale;
 }

@@ -24,7 +24,11 @@ TranscriptPlan TranscriptPlan::plan(const QList<BotMessage> &messages, const QSt
         previous.insert(message.id, message);
 
     for (const BotMessage &message : std::as_const(result.visible)) {
-        if (!message.isOutgoing && !message.isEphemeral && !previous.contains(message.id))
+        if (previous.contains(message.id))
+            continue;
+        if (message.isOutgoing)
+            result.ownMessageAdded = true;
+        else if (!message.isEphemeral)
             result.fresh << message;
     }
 

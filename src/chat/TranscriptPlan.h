@@ -20,6 +20,9 @@ struct TranscriptPlan
     QStringList removedRowIDs;
     // Visible messages that need a new row (any old row for the id is discarded first).
     QSet<QString> rebuiltIDs;
+    // A message of the user's own that was not displayed before: the user sent
+    // it, and the view follows it to the end.
+    bool ownMessageAdded = false;
 
     // messages: the unfiltered list; displayed: the unfiltered list shown last;
     // rowIDs: the ids that have a row now.

@@ -11,6 +11,7 @@
 #include "ui/TranscriptController.h"
 #include "ui/TranscriptView.h"
 
+#include <QAction>
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -62,6 +63,7 @@ BotFaceView::BotFaceView(QWidget *parent)
     connect(larger, &QToolButton::clicked, this, &BotFaceView::increaseFontSize);
     connect(pin, &QToolButton::clicked, this, &BotFaceView::pinToggled);
     connect(choose, &QToolButton::clicked, this, &BotFaceView::chooseBotRequested);
+    addFontScaleShortcuts();
 
     m_separator = new QWidget(this);
     m_separator->setFixedHeight(1);
@@ -70,6 +72,8 @@ BotFaceView::BotFaceView(QWidget *parent)
     connect(m_search, &QLineEdit::textChanged, m_transcript, &TranscriptController::searchChanged);
 
     m_status = new QLabel(this);
+    // Results and failures quote Telegram's and the agent's own words.
+    m_status->setTextFormat(Qt::PlainText);
     m_status->setFont(UiStyle::font(10.5));
     m_status->setContentsMargins(14, 2, 14, 0);
     m_status->setWordWrap(true);
@@ -119,6 +123,28 @@ QToolButton *BotFaceView::makeToolButton(const QString &symbol, const QString &t
     button->setFocusPolicy(Qt::NoFocus);
     m_toolButtons << button;
     return button;
+}
+
+void BotFaceView::addFontScaleShortcuts()
+{
+    // The keys of the size buttons, anywhere in the window while the bot face shows.
+    auto add = [this](const QList<QKeySequence> &candidates, void (BotFaceView::*step)()) {
+        // The platform's zoom keys may be the same as ours; one binding each.
+        QList<QKeySequence> keys;
+        for (const QKeySequence &key : candidates)
+            if (!key.isEmpty() && !keys.contains(key))
+                keys << key;
+        auto *action = new QAction(this);
+        action->setShortcuts(keys);
+        action->setShortcutContext(Qt::WindowShortcut);
+        connect(action, &QAction::triggered, this, step);
+        addAction(action);
+    };
+    add({QKeySequence(Qt::CTRL | Qt::Key_Equal), QKeySequence(QKeySequence::ZoomIn)},
+        &BotFaceView::increaseFontSize);
+    add({QKeySequence(Qt::CTRL | Qt::Key_Minus), QKeySequence(QKeySequence::ZoomOut)},
+        &BotFaceView::decreaseFontSize);
+    add({QKeySequence(Qt::CTRL | Qt::Key_0)}, &BotFaceView::resetFontSize);
 }
 
 void BotFaceView::refreshToolbarIcons()
@@ -264,6 +290,13 @@ void BotFaceView::increaseFontSize()
         updateFontSize(old);
 }
 
+void BotFaceView::resetFontSize()
+{
+    const qreal old = m_fontScale.value();
+    if (m_fontScale.reset())
+        updateFontSize(old);
+}
+
 void BotFaceView::updateFontSize(qreal oldScale)
 {
     const qreal scale = m_fontScale.value();
@@ -271,8 +304,9 @@ void BotFaceView::updateFontSize(qreal oldScale)
     QWidget *window = this->window();
     if (window && window != this && window->isVisible()) {
         const QRect frame = window->geometry();
-        const int width = qMax(window->minimumWidth(),
-                               qRound(FontScale::scaledWindowWidth(frame.width(), oldScale, scale)));
+        const int minimum = FontScale::minimumWindowWidth(scale);
+        window->setMinimumWidth(minimum);
+        const int width = qMax(minimum, qRound(m_windowWidth.widthFor(frame.width(), oldScale, scale)));
         QRect target(frame.center().x() - width / 2, frame.y(), width, frame.height());
         if (const QScreen *screen = window->screen()) {
             const QRect available = screen->availableGeometry();
@@ -281,6 +315,7 @@ void BotFaceView::updateFontSize(qreal oldScale)
             target.moveLeft(qBound(available.left(), target.left(), available.right() - target.width() + 1));
         }
         window->setGeometry(target);
+        m_windowWidth.applied(target.width());
     }
     m_fontScaleLabel->setText(m_fontScale.label());
     m_composer->setFontScale(scale);

@@ -61,6 +61,7 @@ public:
     qreal fontScale() const { return m_fontScale.value(); }
     void decreaseFontSize();
     void increaseFontSize();
+    void resetFontSize();
     QString fontScaleLabel() const;
     // Shows the pin state; the window's level is the controller's.
     void setPinned(bool pinned);
@@ -96,10 +97,12 @@ protected:
 private:
     QToolButton *makeToolButton(const QString &symbol, const QString &toolTip);
     void refreshToolbarIcons();
+    void addFontScaleShortcuts();
     void updateFontSize(qreal oldScale);
 
     UiTheme m_theme;
     FontScale m_fontScale;
+    ScaledWindowWidth m_windowWidth;
     bool m_pinned = true;
     std::unique_ptr<MessageSpeaker> m_speaker;
     AudioPlayback *m_audio;

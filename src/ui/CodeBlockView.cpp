@@ -11,9 +11,11 @@
 #include <QPainterPath>
 #include <QPointer>
 #include <QScrollArea>
+#include <QScrollBar>
 #include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <QWheelEvent>
 
 namespace M = ChatStyle::Metrics;
 
@@ -29,7 +31,9 @@ CodeBlockView::CodeBlockView(const QString &language, const QString &source, qre
     header->setFixedHeight(qRound(M::codeHeaderHeight * fontScale));
     auto *headerLayout = new QHBoxLayout(header);
     headerLayout->setContentsMargins(10, 0, 4, 0);
-    auto *languageLabel = new QLabel(language.isEmpty() ? QStringLiteral("code") : language, header);
+    auto *languageLabel = new QLabel(header);
+    languageLabel->setTextFormat(Qt::PlainText);
+    languageLabel->setText(language.isEmpty() ? QStringLiteral("code") : language);
     languageLabel->setFont(UiStyle::font(10.5 * fontScale, QFont::DemiBold));
     QPalette labelPalette = languageLabel->palette();
     labelPalette.setColor(QPalette::WindowText, theme.secondary());
@@ -45,6 +49,7 @@ CodeBlockView::CodeBlockView(const QString &language, const QString &source, qre
     layout->addWidget(header);
 
     m_code = new QLabel(this);
+    m_code->setObjectName(QStringLiteral("codeText"));
     m_code->setTextFormat(Qt::RichText);
     m_code->setText(highlightedHtml(source, theme));
     m_code->setFont(UiStyle::monospaceFont(11 * fontScale));
@@ -53,10 +58,107 @@ CodeBlockView::CodeBlockView(const QString &language, const QString &source, qre
     m_code->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     m_code->setContentsMargins(10, 8, 10, 8);
     m_code->setMinimumHeight(qRound((M::codeMinimumHeight)*fontScale));
-    // Long lines are clipped by the row rather than widening it.
-    m_code->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
-    layout->addWidget(m_code);
+    // Long lines scroll sideways inside the block rather than widening the row.
+    m_scroll = new CodeScrollArea(this);
+    m_scroll->setWidget(m_code);
+    // The block paints its own surface behind the code.
+    m_code->setAutoFillBackground(false);
+    // A slim bar in the theme's colours, as the block's own.
+    QColor handle = theme.secondary();
+    handle.setAlphaF(0.55f);
+    m_scroll->horizontalScrollBar()->setStyleSheet(
+        QStringLiteral(
+            "QScrollBar:horizontal { height: 8px; background: transparent; margin: 0 8px 3px 8px; }"
+            "QScrollBar::handle:horizontal { background: %1; border-radius: 2px; min-width: 24px; }"
+            "QScrollBar::add-line:horizontal, QScrollBar::sub-line:horizontal { width: 0; }"
+            "QScrollBar::add-page:horizontal, QScrollBar::sub-page:horizontal { background: none; }")
+            .arg(handle.name(QColor::HexArgb)));
+    layout->addWidget(m_scroll);
     setAccessibleName(QStringLiteral("Code"));
+}
+
+QScrollBar *CodeBlockView::horizontalScrollBar() const
+{
+    return m_scroll->horizontalScrollBar();
+}
+
+QWidget *CodeBlockView::codeViewport() const
+{
+    return m_scroll->viewport();
+}
+
+CodeScrollArea::CodeScrollArea(QWidget *parent) : QScrollArea(parent)
+{
+    setFrameShape(QFrame::NoFrame);
+    setWidgetResizable(true);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
+    viewport()->setAutoFillBackground(false);
+    horizontalScrollBar()->setAccessibleName(QStringLiteral("Scroll code sideways"));
+}
+
+QSize CodeScrollArea::codeSize() const
+{
+    return widget()->sizeHint().expandedTo(widget()->minimumSize());
+}
+
+bool CodeScrollArea::needsScrollBar(int width) const
+{
+    return widget() && codeSize().width() > width - 2 * frameWidth();
+}
+
+void CodeScrollArea::fitHeight()
+{
+    if (!widget())
+        return;
+    // The whole code shows; only a line wider than the block adds the scroll bar below it.
+    int height = codeSize().height() + 2 * frameWidth();
+    if (needsScrollBar(width()))
+        height += horizontalScrollBar()->sizeHint().height();
+    if (height != this->height() || minimumHeight() != height)
+        setFixedHeight(height);
+}
+
+void CodeScrollArea::resizeEvent(QResizeEvent *event)
+{
+    QScrollArea::resizeEvent(event);
+    fitHeight();
+}
+
+bool CodeScrollArea::event(QEvent *event)
+{
+    if (event->type() == QEvent::LayoutRequest || event->type() == QEvent::Polish)
+        fitHeight();
+    return QScrollArea::event(event);
+}
+
+void CodeScrollArea::wheelEvent(QWheelEvent *event)
+{
+    // A sideways wheel, or Shift with the wheel, moves the code; an upright
+    // wheel belongs to the transcript around it and goes on to it.
+    const QPoint angle = event->angleDelta();
+    const QPoint pixels = event->pixelDelta();
+    const bool shifted = event->modifiers() & Qt::ShiftModifier;
+    int angleDelta = 0;
+    int pixelDelta = 0;
+    if (qAbs(angle.x()) > qAbs(angle.y()) || (angle.isNull() && qAbs(pixels.x()) > qAbs(pixels.y()))) {
+        angleDelta = angle.x();
+        pixelDelta = pixels.x();
+    } else if (shifted) {
+        angleDelta = angle.y();
+        pixelDelta = pixels.y();
+    }
+    if (angleDelta == 0 && pixelDelta == 0) {
+        event->ignore();
+        return;
+    }
+    QScrollBar *bar = horizontalScrollBar();
+    const int step = pixelDelta != 0
+                         ? pixelDelta
+                         : angleDelta * QApplication::wheelScrollLines() * bar->singleStep() / 120;
+    bar->setValue(bar->value() - step);
+    event->accept();
 }
 
 QString CodeBlockView::highlightedHtml(const QString &source, const UiTheme &theme)

@@ -3,9 +3,30 @@
 #include "ui/UiStyle.h"
 
 #include <QFrame>
+#include <QScrollArea>
 
 class QLabel;
+class QScrollBar;
 class QToolButton;
+
+// The code's own viewport: as high as the code, as wide as the block, and
+// scrolled sideways by a scroll bar, a sideways wheel or Shift with the wheel.
+class CodeScrollArea : public QScrollArea
+{
+    Q_OBJECT
+public:
+    explicit CodeScrollArea(QWidget *parent = nullptr);
+
+protected:
+    bool event(QEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+    void wheelEvent(QWheelEvent *event) override;
+
+private:
+    QSize codeSize() const;
+    bool needsScrollBar(int width) const;
+    void fitHeight();
+};
 
 // A code block of a message: a rounded box with the language and a copy
 // button in its header, the source coloured below, never wrapped.
@@ -21,6 +42,9 @@ public:
     static QString highlightedHtml(const QString &source, const UiTheme &theme);
 
     void copyCode();
+    // Where long lines scroll sideways.
+    QScrollBar *horizontalScrollBar() const;
+    QWidget *codeViewport() const;
 
 protected:
     void paintEvent(QPaintEvent *event) override;
@@ -33,4 +57,5 @@ private:
     qreal m_fontScale;
     QToolButton *m_copyButton;
     QLabel *m_code;
+    CodeScrollArea *m_scroll;
 };

@@ -3,6 +3,7 @@
 #include "chat/ComposerInput.h"
 #include "ui/ComposerTextView.h"
 #include "ui/IconTable.h"
+#include "ui/LiteralText.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -53,7 +54,10 @@ ComposerView::ComposerView(QWidget *parent) : QWidget(parent)
     auto *texts = new QVBoxLayout;
     texts->setSpacing(1);
     m_replyHeading = new QLabel(m_replyBar);
+    m_replyHeading->setTextFormat(Qt::PlainText);
+    // The quoted message's text, as it is.
     m_replyPreview = new QLabel(m_replyBar);
+    m_replyPreview->setTextFormat(Qt::PlainText);
     m_replyPreview->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     texts->addWidget(m_replyHeading);
     texts->addWidget(m_replyPreview);
@@ -220,7 +224,7 @@ void ComposerView::refreshReplyBar()
     const QString preview = ComposerInput::replyPreview(*m_replyTarget);
     m_replyPreview->setText(QFontMetrics(m_replyPreview->font())
                                 .elidedText(preview, Qt::ElideRight, qMax(40, m_replyPreview->width())));
-    m_replyPreview->setToolTip(preview);
+    m_replyPreview->setToolTip(LiteralText::toolTip(preview));
 }
 
 void ComposerView::setRetryEnabled(bool enabled)
@@ -268,6 +272,7 @@ void ComposerView::setTheme(const UiTheme &theme)
 void ComposerView::setFontScale(qreal scale)
 {
     m_fontScale = scale;
+    m_input->setFont(UiStyle::font(M::inputText * scale));
     m_replyHeading->setFont(UiStyle::font(M::replyHeading * scale, QFont::DemiBold));
     m_replyPreview->setFont(UiStyle::font(M::replyPreview * scale, QFont::Medium));
     refreshReplyBar();

@@ -1,5 +1,7 @@
 #include "ui/MediaAttachmentPreview.h"
 
+#include "ui/LiteralText.h"
+
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
@@ -32,7 +34,8 @@ void MediaAttachmentImageView::keyPressEvent(QKeyEvent *event)
 MediaAttachmentPreview::MediaAttachmentPreview(const QImage &image, const QString &title, QWidget *parent)
     : QWidget(parent, Qt::Window), m_image(image)
 {
-    setWindowTitle(title);
+    // The attachment's file name, as it is.
+    setWindowTitle(LiteralText::windowTitle(title));
     setAttribute(Qt::WA_DeleteOnClose, false);
     setMinimumSize(320, 240);
     resize(760, 600);

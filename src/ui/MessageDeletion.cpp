@@ -10,6 +10,9 @@ AlertRequest request(const BotMessage &message)
                                   ? QStringLiteral("It will be removed from this conversation for everyone.")
                                   : QStringLiteral("It will be removed from this conversation for you.");
     request.buttons = {QStringLiteral("Cancel"), QStringLiteral("Delete")};
+    request.style = AlertRequest::Style::Warning;
+    request.cancelIndex = 0;
+    request.destructiveIndex = 1;
     return request;
 }
 

@@ -1,5 +1,7 @@
 #include "ui/PDFAttachmentPreview.h"
 
+#include "ui/LiteralText.h"
+
 #include <QPdfDocument>
 #include <QPdfView>
 #include <QVBoxLayout>
@@ -7,7 +9,8 @@
 PDFAttachmentPreview::PDFAttachmentPreview(const QString &path, const QString &title, QWidget *parent)
     : QWidget(parent, Qt::Window), m_document(new QPdfDocument(this)), m_view(new QPdfView(this))
 {
-    setWindowTitle(title);
+    // The attachment's file name, as it is.
+    setWindowTitle(LiteralText::windowTitle(title));
     setMinimumSize(360, 360);
     resize(720, 860);
     m_document->load(path);

@@ -50,7 +50,9 @@ PeekabooLogWindow::PeekabooLogWindow(PeekabooLog &log, QWidget *parent)
     connect(revealButton, &QPushButton::clicked, this, &PeekabooLogWindow::reveal);
     connect(clearButton, &QPushButton::clicked, this, &PeekabooLogWindow::clearLog);
 
-    m_pathLabel = new QLabel(m_log.filePath(), this);
+    m_pathLabel = new QLabel(this);
+    m_pathLabel->setTextFormat(Qt::PlainText);
+    m_pathLabel->setText(m_log.filePath());
     m_pathLabel->setFont(systemFont(10));
     m_pathLabel->setTextInteractionFlags(Qt::TextSelectableByMouse);
     m_pathLabel->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);

@@ -39,7 +39,10 @@ SignInView::SignInView(QWidget *parent) : QWidget(parent)
     stack->addWidget(m_qr, 0, 0);
     stack->addWidget(m_loading, 0, 0);
 
-    m_status = new QLabel(QStringLiteral("Connecting to Telegram…"), this);
+    // The status quotes TDLib's error texts.
+    m_status = new QLabel(this);
+    m_status->setTextFormat(Qt::PlainText);
+    m_status->setText(QStringLiteral("Connecting to Telegram…"));
     m_status->setWordWrap(true);
     m_status->setAlignment(Qt::AlignCenter);
     m_status->setTextInteractionFlags(Qt::TextSelectableByMouse);
@@ -63,10 +66,22 @@ SignInView::SignInView(QWidget *parent) : QWidget(parent)
     showQRImage({});
 }
 
-void SignInView::setHeading(const QString &text) { m_heading->setText(text); }
-void SignInView::setInstructions(const QString &text) { m_instructions->setText(text); }
-void SignInView::setStatus(const QString &text) { m_status->setText(text); }
-QString SignInView::status() const { return m_status->text(); }
+void SignInView::setHeading(const QString &text)
+{
+    m_heading->setText(text);
+}
+void SignInView::setInstructions(const QString &text)
+{
+    m_instructions->setText(text);
+}
+void SignInView::setStatus(const QString &text)
+{
+    m_status->setText(text);
+}
+QString SignInView::status() const
+{
+    return m_status->text();
+}
 
 void SignInView::showQRImage(const QImage &image)
 {
@@ -93,5 +108,11 @@ void SignInView::showQRFailure()
     m_spinner->stopAnimation();
 }
 
-bool SignInView::isShowingQR() const { return !m_image.isNull() && !m_qr->isHidden(); }
-bool SignInView::isLoading() const { return !m_loading->isHidden() && m_spinner->isAnimating(); }
+bool SignInView::isShowingQR() const
+{
+    return !m_image.isNull() && !m_qr->isHidden();
+}
+bool SignInView::isLoading() const
+{
+    return !m_loading->isHidden() && m_spinner->isAnimating();
+}

@@ -121,7 +121,9 @@ void TelegramMessageRow::buildHeader(QVBoxLayout *layout)
 
     const QString time = MessageTime::shortTime(m_message.date);
     if (!time.isEmpty()) {
-        auto *timeLabel = new QLabel(time, this);
+        auto *timeLabel = new QLabel(this);
+        timeLabel->setTextFormat(Qt::PlainText);
+        timeLabel->setText(time);
         // Digits of equal width, so times line up from row to row.
         timeLabel->setFont(UiStyle::monospaceFont(M::time * m_context.fontScale * 0.95));
         QPalette palette = timeLabel->palette();
@@ -146,7 +148,9 @@ void TelegramMessageRow::buildQuote(QVBoxLayout *layout)
     QPalette palette = quote->palette();
     palette.setColor(QPalette::WindowText, tint);
     quote->setPalette(palette);
-    auto *author = new QLabel(m_message.reply->author, quote);
+    auto *author = new QLabel(quote);
+    author->setTextFormat(Qt::PlainText);
+    author->setText(m_message.reply->author);
     author->setFont(UiStyle::font(M::quoteAuthor * m_context.fontScale, QFont::DemiBold));
     auto *text = new MessageTextLabel(quote);
     text->setFont(UiStyle::font(M::quoteText * m_context.fontScale));

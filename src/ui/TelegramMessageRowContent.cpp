@@ -10,6 +10,7 @@
 #include "ui/AudioPlayback.h"
 #include "ui/CodeBlockView.h"
 #include "ui/IconTable.h"
+#include "ui/LiteralText.h"
 #include "ui/MediaAttachmentPreview.h"
 #include "ui/MermaidHost.h"
 #include "ui/MessageTextLabel.h"
@@ -86,7 +87,9 @@ void TelegramMessageRow::buildBody(QVBoxLayout *layout)
         return;
     }
     if (const auto reaction = ReactionMessage::parse(text)) {
-        auto *emoji = new QLabel(reaction->emoji, this);
+        auto *emoji = new QLabel(this);
+        emoji->setTextFormat(Qt::PlainText);
+        emoji->setText(reaction->emoji);
         emoji->setFont(UiStyle::font(ReactionMessage::emojiPointSize(m_context.fontScale)));
         layout->addWidget(emoji);
         const QColor color = m_message.isOutgoing ? theme.account() : theme.text();
@@ -111,7 +114,10 @@ void TelegramMessageRow::buildNoticeBanner(QVBoxLayout *layout, const ChatNotice
     badge->setStyleSheet(QStringLiteral("background:%1; border-radius:%2px;")
                              .arg(ChatNotice::badgeFill(tint).name(QColor::HexArgb))
                              .arg(int(M::noticeBadgeCornerRadius)));
-    auto *title = new QLabel(notice.title, this);
+    // A cronjob's job name comes from the bot: literal, like every text of a message.
+    auto *title = new QLabel(this);
+    title->setTextFormat(Qt::PlainText);
+    title->setText(notice.title);
     title->setFont(UiStyle::font(M::noticeTitle * m_context.fontScale, QFont::DemiBold));
     QPalette palette = title->palette();
     palette.setColor(QPalette::WindowText, tint);
@@ -210,8 +216,8 @@ void TelegramMessageRow::buildLinkButtons(QVBoxLayout *layout, const MessageRend
     buttons->setContentsMargins(0, 0, 0, 0);
     buttons->setSpacing(6);
     for (const LinkAction &link : item.links) {
-        auto *button = new QPushButton(link.title, row);
-        button->setToolTip(link.url);
+        auto *button = new QPushButton(LiteralText::buttonTitle(link.title), row);
+        button->setToolTip(LiteralText::toolTip(link.url));
         button->setFont(UiStyle::font(11 * m_context.fontScale, QFont::Medium));
         const QString url = link.url;
         connect(button, &QPushButton::clicked, this, [url] { QDesktopServices::openUrl(QUrl(url)); });
@@ -248,7 +254,9 @@ void TelegramMessageRow::buildAttachment(QVBoxLayout *layout, const BotMessageSe
     line->setSpacing(6);
     line->addWidget(symbolLabel(AttachmentPresentation::symbol(segment.attachmentKind), tint,
                                 14 * m_context.fontScale, this));
-    auto *name = new QLabel(segment.name, this);
+    auto *name = new QLabel(this);
+    name->setTextFormat(Qt::PlainText);
+    name->setText(segment.name);
     name->setFont(UiStyle::font(11.5 * m_context.fontScale, QFont::Medium));
     name->setTextInteractionFlags(Qt::TextSelectableByMouse);
     name->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
@@ -294,7 +302,9 @@ void TelegramMessageRow::buildMedia(QVBoxLayout *layout, const BotMessageSegment
     auto *line = new QHBoxLayout;
     line->setSpacing(6);
     line->addWidget(symbolLabel(segment.symbol, m_context.theme.secondary(), 14 * m_context.fontScale, this));
-    auto *label = new MessageTextLabel(segment.label, this);
+    auto *label = new MessageTextLabel(this);
+    label->setTextFormat(Qt::PlainText);
+    label->setText(segment.label);
     label->setFont(UiStyle::font(M::body * m_context.fontScale));
     label->setWordWrap(true);
     line->addWidget(label, 1);
@@ -329,7 +339,7 @@ void TelegramMessageRow::buildInlineKeyboard(QVBoxLayout *layout)
         for (const BotInlineButton &inlineButton : buttonRow) {
             const int tag = m_nextTag++;
             m_inlineButtons.insert(tag, inlineButton);
-            auto *button = new QPushButton(inlineButton.text, row);
+            auto *button = new QPushButton(LiteralText::buttonTitle(inlineButton.text), row);
             button->setFont(UiStyle::font(11.5 * m_context.fontScale, QFont::Medium));
             button->setProperty("tag", tag);
             connect(button, &QPushButton::clicked, this, [this, tag] { pressInlineButton(tag); });

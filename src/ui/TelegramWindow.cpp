@@ -1,7 +1,9 @@
 #include "ui/TelegramWindow.h"
 
-#include <QCloseEvent>
+#include "ui/LiteralText.h"
+
 #include <QAction>
+#include <QCloseEvent>
 #include <QVBoxLayout>
 
 TelegramWindow::TelegramWindow(QWidget *parent) : QWidget(parent, Qt::Window | Qt::WindowStaysOnTopHint)
@@ -14,14 +16,16 @@ TelegramWindow::TelegramWindow(QWidget *parent) : QWidget(parent, Qt::Window | Q
     m_root->setSpacing(0);
     // Until there is a menu bar or a status item, the window's own context menu
     // carries the application commands; the shortcuts work anywhere in the window.
-    auto addCommand = [this](const QString &text, const QKeySequence &shortcut, void (TelegramWindow::*signal)()) {
+    auto addCommand = [this](const QString &text, const QKeySequence &shortcut,
+                             void (TelegramWindow::*signal)()) {
         auto *action = new QAction(text, this);
         action->setShortcut(shortcut);
         action->setShortcutContext(Qt::WindowShortcut);
         connect(action, &QAction::triggered, this, signal);
         addAction(action);
     };
-    addCommand(QStringLiteral("Choose Bot…"), QKeySequence(Qt::CTRL | Qt::Key_B), &TelegramWindow::chooseBotRequested);
+    addCommand(QStringLiteral("Choose Bot…"), QKeySequence(Qt::CTRL | Qt::Key_B),
+               &TelegramWindow::chooseBotRequested);
     addCommand(QStringLiteral("Log Out of Telegram…"), QKeySequence(), &TelegramWindow::logOutRequested);
     addCommand(QStringLiteral("Quit Tessaly"), QKeySequence::Quit, &TelegramWindow::quitRequested);
     setContextMenuPolicy(Qt::ActionsContextMenu);
@@ -52,7 +56,10 @@ void TelegramWindow::setSubtitle(const QString &subtitle)
 
 void TelegramWindow::updateTitle()
 {
-    setWindowTitle(m_subtitle.isEmpty() ? QStringLiteral("Tessaly") : QStringLiteral("Tessaly — ") + m_subtitle);
+    // The subtitle is the bot's name from Telegram.
+    setWindowTitle(m_subtitle.isEmpty()
+                       ? QStringLiteral("Tessaly")
+                       : QStringLiteral("Tessaly — ") + LiteralText::windowTitle(m_subtitle));
 }
 
 bool TelegramWindow::event(QEvent *event)

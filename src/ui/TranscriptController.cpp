@@ -81,18 +81,29 @@ void TranscriptController::showMessages(const QList<BotMessage> &messages, bool 
     m_view->setEmptyState(
         TranscriptSearch::emptyStateText(m_searchQuery),
         TranscriptSearch::emptyStateVisible(m_searchQuery, plan.visible.size(), m_chatID.has_value()));
-    m_view->updateTranscriptLayout(scrollToBottom);
+    m_view->updateTranscriptLayout(scrollToBottom || plan.ownMessageAdded);
 }
 
 void TranscriptController::updateTypingIndicator()
+{
+    refresh(false);
+}
+
+void TranscriptController::refresh(bool scrollToBottom)
 {
     TypingIndicator::MacTask task;
     if (m_macTask)
         task = *m_macTask;
     const TypingIndicator::Update update = m_typing.update(m_telegramMessages, task, m_displayedMessages);
-    if (!update.changed)
+    if (!update.changed) {
+        if (scrollToBottom)
+            m_view->updateTranscriptLayout(true);
         return;
-    showMessages(update.messages, true, false);
+    }
+    // Edits of messages already shown (a pressed inline button, a reaction
+    // count) leave the view where the user put it; it follows the end only
+    // while it is there, or when the user sends.
+    showMessages(update.messages, scrollToBottom, false);
     if (update.animateMacProgress)
         emit macProgressShown();
     if (update.animateTyping)
@@ -146,7 +157,8 @@ void TranscriptController::setRemoteTyping(bool active)
 void TranscriptController::setAwaitingReply(bool awaiting)
 {
     m_typing.setAwaitingReply(awaiting, m_telegramMessages);
-    updateTypingIndicator();
+    // Awaiting starts with the user's own send, which the view follows to the end.
+    refresh(awaiting);
 }
 
 void TranscriptController::messagesArrived()

@@ -91,6 +91,8 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    // updateTypingIndicator, scrolled to the end when asked.
+    void refresh(bool scrollToBottom);
     void startTypingAnimation();
     void typingTick();
 

@@ -31,6 +31,8 @@ TranscriptView::TranscriptView(QWidget *parent) : QScrollArea(parent)
     m_emptyIcon = new QLabel(m_emptyState);
     m_emptyIcon->setAlignment(Qt::AlignCenter);
     m_emptyLabel = new QLabel(m_emptyState);
+    // It quotes the search text.
+    m_emptyLabel->setTextFormat(Qt::PlainText);
     m_emptyLabel->setAlignment(Qt::AlignCenter);
     m_emptyLabel->setWordWrap(true);
     m_emptyLabel->setFont(UiStyle::font(M::emptyStateLabel, QFont::Medium));

@@ -195,10 +195,24 @@ private slots:
         QCOMPARE(FontScale::label(scale), label);
     }
 
-    void windowWidthFollowsTheScale()
+    void windowWidthFollowsTheScaleFromItsBase()
     {
-        QCOMPARE(FontScale::scaledWindowWidth(365, 1.0, 1.1), 401.5);
-        QCOMPARE(FontScale::scaledWindowWidth(400, 0, 1.1), 400.0);
+        ScaledWindowWidth width;
+        QCOMPARE(width.widthFor(365, 1.0, 1.1), 401.5);
+        width.applied(402);
+        // Rounded widths do not feed the next step: the base stays 365.
+        QCOMPARE(width.widthFor(402, 1.1, 1.2), 438.0);
+        width.applied(438);
+        // Held at a minimum on the way down, the width still comes back exactly.
+        QCOMPARE(width.widthFor(438, 1.2, 0.8), 292.0);
+        width.applied(300);
+        QCOMPARE(width.widthFor(300, 0.8, 1.0), 365.0);
+        width.applied(365);
+        // A width the user chose is the new base.
+        QCOMPARE(width.widthFor(500, 1.0, 1.2), 600.0);
+        QCOMPARE(FontScale::minimumWindowWidth(0.8), 300);
+        QCOMPARE(FontScale::minimumWindowWidth(1.1), 330);
+        QCOMPARE(FontScale::minimumWindowWidth(1.6), 480);
     }
 
     void draftAndReplyTexts()

@@ -28,7 +28,7 @@ public:
             pending.append({request, std::move(completion)});
             return;
         }
-        const AlertAnswer answer = script.front();
+        const AlertAnswer answer = resolved(request, script.front());
         script.pop_front();
         QTimer::singleShot(0, [completion = std::move(completion), answer] {
             if (completion)
@@ -42,11 +42,22 @@ public:
             return;
         Pending p = pending.takeFirst();
         if (p.completion)
-            p.completion(answer);
+            p.completion(resolved(p.request, answer));
     }
 
     static AlertAnswer button(int index, const QString &text = {}, int selected = -1)
     {
         return AlertAnswer{index, text, selected};
+    }
+    // Escape or closing the sheet: answered as the request says a dismissal is.
+    static AlertAnswer dismissed() { return AlertAnswer{dismissal, {}, -1}; }
+
+private:
+    static constexpr int dismissal = -1000;
+    static AlertAnswer resolved(const AlertRequest &request, AlertAnswer answer)
+    {
+        if (answer.buttonIndex == dismissal)
+            answer.buttonIndex = request.dismissalAnswer();
+        return answer;
     }
 };

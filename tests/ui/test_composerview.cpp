@@ -1,3 +1,4 @@
+#include "support/WidgetText.h"
 #include "ui/ComposerTextView.h"
 #include "ui/ComposerView.h"
 
@@ -112,6 +113,14 @@ private slots:
         composer.button(QStringLiteral("trash"))->click();
         QVERIFY(composer.input()->toPlainText().isEmpty());
         QVERIFY(!composer.isReplyBarVisible());
+
+        // The quoted text is shown as written, markup and all.
+        message.text = QStringLiteral("<b>bold</b> <!-- hidden -->");
+        composer.beginReply(message);
+        QStringList shown;
+        for (const QLabel *label : composer.findChildren<QLabel *>())
+            shown << WidgetText::shown(label);
+        QVERIFY2(shown.contains(message.text), qPrintable(shown.join('|')));
     }
 };
 

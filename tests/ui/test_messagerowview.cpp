@@ -1,4 +1,5 @@
 #include "support/ScriptedAlerts.h"
+#include "support/WidgetText.h"
 #include "ui/CodeBlockView.h"
 #include "ui/IconTable.h"
 #include "ui/MessageDeletion.h"
@@ -125,6 +126,48 @@ private slots:
         QVERIFY2(found, qPrintable(texts.join(" | ")));
     }
 
+    void everyTextFromTelegramShowsLiterally()
+    {
+        MessageRowContext context;
+        BotMessage message =
+            messageWith({BotMessageSegment::makeText("Files\n"),
+                         BotMessageSegment::makeAttachment(BotMessageSegment::AttachmentKind::Document, "f1",
+                                                           "<b>report</b>.pdf", std::nullopt),
+                         BotMessageSegment::makeMedia("photo", "<i>Photo</i> &amp; more"),
+                         BotMessageSegment::makeCode("<u>py</u>", "x = 1"), BotMessageSegment::makeText("\n"),
+                         BotMessageSegment::makeLink("Q&A", "https://example.org/<b>"),
+                         BotMessageSegment::makeText(QString::fromUtf8(" · ")),
+                         BotMessageSegment::makeLink("Docs", "https://example.org/docs")});
+        message.reply = BotReply{QStringLiteral("<b>Bob</b>"), QStringLiteral("<i>asked</i>"), false};
+        message.buttons = {{{"Q&A", "cWE="}}};
+        TelegramMessageRow row(message, context);
+        QStringList shown;
+        for (const QLabel *label : row.findChildren<QLabel *>())
+            shown << WidgetText::shown(label);
+        for (const char *literal :
+             {"<b>report</b>.pdf", "<i>Photo</i> &amp; more", "<u>py</u>", "<b>Bob</b>", "<i>asked</i>"})
+            QVERIFY2(shown.contains(QString::fromUtf8(literal)), literal);
+
+        // Link and inline-keyboard buttons alike: "Q&A" as written, and no Alt+A.
+        int questionButtons = 0;
+        for (const QPushButton *button : row.findChildren<QPushButton *>()) {
+            QVERIFY(!WidgetText::hasShortcut(button));
+            questionButtons += WidgetText::shown(button) == QStringLiteral("Q&A");
+            if (button->text().startsWith(QLatin1String("Q")) && !button->toolTip().isEmpty())
+                QCOMPARE(WidgetText::shownToolTip(button), QStringLiteral("https://example.org/<b>"));
+        }
+        QCOMPARE(questionButtons, 2);
+
+        // A cronjob's job name is the notice's title.
+        const QString cronjob = QStringLiteral("Cronjob Response: <b>job</b> &lt;1&gt;\n---\nbody");
+        TelegramMessageRow notice(messageWith({BotMessageSegment::makeText(cronjob)}, cronjob), context);
+        QStringList noticeTexts;
+        for (const QLabel *label : notice.findChildren<QLabel *>())
+            noticeTexts << WidgetText::shown(label);
+        QVERIFY2(noticeTexts.contains(QStringLiteral("<b>job</b> &lt;1&gt;")),
+                 qPrintable(noticeTexts.join('|')));
+    }
+
     void aLineOfLinksBecomesButtonsAndAnInlineLinkStaysText()
     {
         MessageRowContext context;
@@ -219,7 +262,7 @@ private slots:
         QFETCH(int, answer);
         QFETCH(QString, expected);
         ScriptedAlerts alerts;
-        alerts.script.push_back(ScriptedAlerts::button(answer));
+        alerts.script.push_back(answer < 0 ? ScriptedAlerts::dismissed() : ScriptedAlerts::button(answer));
         BotMessage message = messageWith({BotMessageSegment::makeText("bye")});
         message.isOutgoing = outgoing;
         QString deleted;
@@ -231,6 +274,9 @@ private slots:
         const AlertRequest &request = alerts.presented.first();
         QCOMPARE(request.message, QStringLiteral("Delete this message?"));
         QCOMPARE(request.buttons, (QStringList{"Cancel", "Delete"}));
+        QCOMPARE(request.style, AlertRequest::Style::Warning);
+        QCOMPARE(request.destructiveIndex, 1);
+        QCOMPARE(request.cancelIndex, 0);
         QCOMPARE(request.informativeText,
                  outgoing ? QStringLiteral("It will be removed from this conversation for everyone.")
                           : QStringLiteral("It will be removed from this conversation for you."));

@@ -1,14 +1,17 @@
 #include "chat/TypingIndicator.h"
 #include "speech/MessageSpeaker.h"
 #include "ui/AudioPlayback.h"
+#include "ui/CodeBlockView.h"
 #include "ui/TelegramMessageRow.h"
 #include "ui/TranscriptController.h"
 #include "ui/TranscriptView.h"
 
+#include <QApplication>
 #include <QLabel>
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QTest>
+#include <QWheelEvent>
 
 namespace {
 
@@ -269,6 +272,102 @@ private slots:
         t.controller.showMessages(list, false, false);
         QTest::qWait(20);
         QCOMPARE(bar->value(), 0);
+    }
+
+    void onlyNewMessagesAtTheEndOrTheUsersSendMoveTheView()
+    {
+        Transcript t;
+        QList<BotMessage> list = conversation(30);
+        list[20].buttons = {{{"Like", "bGlrZQ=="}}};
+        t.controller.setTelegramMessages(list);
+        t.controller.updateTypingIndicator();
+        QScrollBar *bar = t.view.verticalScrollBar();
+        QTRY_VERIFY(bar->maximum() > 0);
+        QTRY_COMPARE(bar->value(), bar->maximum());
+
+        // Scrolled up to press "Like": the bot edits that message and the one above it.
+        QTest::qWait(20);
+        const int scrolled = bar->maximum() / 2;
+        bar->setValue(scrolled);
+        list[20].buttons = {{{"Like (1)", "bGlrZQ=="}}};
+        list[3].text = QStringLiteral("edited above");
+        list[3].segments = {BotMessageSegment::makeText(list[3].text)};
+        t.controller.setTelegramMessages(list);
+        t.controller.updateTypingIndicator();
+        QTest::qWait(50);
+        QCOMPARE(bar->value(), scrolled);
+        QCOMPARE(t.view.row(QStringLiteral("21"))->message().buttons[0][0].text, QStringLiteral("Like (1)"));
+
+        // A bot message at the end does not pull the view down either.
+        list << message(QStringLiteral("31"), QStringLiteral("news"));
+        t.controller.setTelegramMessages(list);
+        t.controller.updateTypingIndicator();
+        QTest::qWait(50);
+        QCOMPARE(bar->value(), scrolled);
+
+        // The user's own send does.
+        list << message(QStringLiteral("32"), QStringLiteral("mine"), true);
+        t.controller.setTelegramMessages(list);
+        t.controller.setAwaitingReply(true);
+        QTRY_COMPARE(bar->value(), bar->maximum());
+
+        // Pinned to the end, the view stays there through edits and new messages.
+        list[3].text = QStringLiteral("edited again, and this time much longer than before, over lines");
+        list[3].segments = {BotMessageSegment::makeText(list[3].text)};
+        list << message(QStringLiteral("33"), QStringLiteral("the answer"));
+        t.controller.setTelegramMessages(list);
+        t.controller.messagesArrived();
+        t.controller.updateTypingIndicator();
+        QTest::qWait(50);
+        QCOMPARE(bar->value(), bar->maximum());
+        QCOMPARE(t.view.lastRow()->message().id, QStringLiteral("33"));
+    }
+
+    void longCodeLinesScrollSidewaysAndTheWheelStillScrollsTheTranscript()
+    {
+        Transcript t;
+        QList<BotMessage> list = conversation(20);
+        BotMessage code = message(QStringLiteral("21"), QString());
+        const QString source =
+            QStringLiteral("short\n") + QString(400, QLatin1Char('x')) + QStringLiteral("\nend");
+        code.segments = {BotMessageSegment::makeCode(QStringLiteral("text"), source)};
+        code.text = source;
+        list.insert(10, code);
+        t.controller.showMessages(list, true, false);
+        CodeBlockView *block = t.view.row(QStringLiteral("21"))->codeBlocks().value(0);
+        QVERIFY(block);
+        QScrollBar *sideways = block->horizontalScrollBar();
+        QScrollBar *transcript = t.view.verticalScrollBar();
+        QTRY_VERIFY(sideways->maximum() > 0);
+        QTRY_VERIFY(transcript->maximum() > 0);
+        // The whole code shows, with the scroll bar below it.
+        QTRY_VERIFY(block->codeViewport()->height() >=
+                    block->findChild<QLabel *>("codeText")->sizeHint().height());
+        t.view.ensureWidgetVisible(block);
+        QTest::qWait(20);
+
+        // Events as the window system delivers them, so an unused one travels on to the parents.
+        auto wheel = [&](QPoint angle, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+            QWidget *viewport = block->codeViewport();
+            const QPointF at(viewport->width() / 2.0, viewport->height() / 2.0);
+            QWheelEvent event(at, viewport->mapToGlobal(at), QPoint(), angle, Qt::NoButton, modifiers,
+                              Qt::NoScrollPhase, false);
+            QSpontaneKeyEvent::setSpontaneous(&event);
+            qApp->notify(viewport, &event);
+        };
+        const int top = transcript->value();
+        wheel(QPoint(0, -120), Qt::ShiftModifier);
+        QVERIFY(sideways->value() > 0);
+        QCOMPARE(transcript->value(), top);
+        const int right = sideways->value();
+        wheel(QPoint(120, 0));
+        QVERIFY(sideways->value() < right);
+
+        // An upright wheel over the code scrolls the transcript, not the code.
+        const int across = sideways->value();
+        wheel(QPoint(0, top > 0 ? 120 : -120));
+        QVERIFY(transcript->value() != top);
+        QCOMPARE(sideways->value(), across);
     }
 
     void rowsFitTheirContent()
