@@ -7,13 +7,16 @@ void UnreadCounter::selectionChanged(const QString &chatID)
 {
     m_pendingUnreadBotID = chatID;
     m_pendingUnreadCount = 0;
+    m_peakLatestWhileAway = 0;
 }
 
 void UnreadCounter::updateLatest(int count, bool windowIsKey)
 {
     m_latestUnreadCount = std::max(count, 0);
+    // Kept apart from the counted arrivals: Telegram's count and the new list
+    // report the same message, in either order, and must not add up.
     if (!windowIsKey)
-        m_pendingUnreadCount = std::max(m_pendingUnreadCount, m_latestUnreadCount);
+        m_peakLatestWhileAway = std::max(m_peakLatestWhileAway, m_latestUnreadCount);
 }
 
 int UnreadCounter::messagesChanged(const QList<BotMessage> &previous, const QList<BotMessage> &current,
@@ -31,18 +34,21 @@ int UnreadCounter::messagesChanged(const QList<BotMessage> &previous, const QLis
 void UnreadCounter::windowBecameKey()
 {
     m_pendingUnreadCount = 0;
+    m_peakLatestWhileAway = 0;
 }
 
 void UnreadCounter::windowResignedKey(const std::optional<QString> &selectedChatID)
 {
     m_pendingUnreadBotID = selectedChatID;
-    m_pendingUnreadCount = std::max(m_pendingUnreadCount, m_latestUnreadCount);
+    m_pendingUnreadCount = std::max(pendingUnreadCount(), m_latestUnreadCount);
+    m_peakLatestWhileAway = 0;
 }
 
 void UnreadCounter::reset()
 {
     m_latestUnreadCount = 0;
     m_pendingUnreadCount = 0;
+    m_peakLatestWhileAway = 0;
     m_pendingUnreadBotID.reset();
 }
 
@@ -51,7 +57,7 @@ int UnreadCounter::shownCount(bool windowIsKey, const std::optional<QString> &se
     if (windowIsKey)
         return 0;
     // Nothing selected and no bot recorded compare equal here, as they should.
-    const int pending = m_pendingUnreadBotID == selectedChatID ? m_pendingUnreadCount : 0;
+    const int pending = m_pendingUnreadBotID == selectedChatID ? pendingUnreadCount() : 0;
     return std::max(pending, m_latestUnreadCount);
 }
 

@@ -3,6 +3,7 @@
 #include "telegram/BotMessage.h"
 
 #include <QList>
+#include <algorithm>
 #include <QString>
 #include <optional>
 
@@ -13,7 +14,8 @@ class UnreadCounter
 {
 public:
     int latestUnreadCount() const { return m_latestUnreadCount; }
-    int pendingUnreadCount() const { return m_pendingUnreadCount; }
+    // Messages counted while the window was not key, or Telegram's own count then when higher.
+    int pendingUnreadCount() const { return std::max(m_pendingUnreadCount, m_peakLatestWhileAway); }
     const std::optional<QString> &pendingUnreadBotID() const { return m_pendingUnreadBotID; }
 
     // Another conversation was selected: what was pending belonged to the old one.
@@ -43,5 +45,6 @@ public:
 private:
     int m_latestUnreadCount = 0;
     int m_pendingUnreadCount = 0;
+    int m_peakLatestWhileAway = 0;
     std::optional<QString> m_pendingUnreadBotID;
 };

@@ -106,6 +106,22 @@ private slots:
                  1);
     }
 
+    void unreadCountsOneArrivalOnceWhicheverReportComesFirst()
+    {
+        const QList<BotMessage> before{message("1", "a")};
+        const QList<BotMessage> after{message("1", "a"), message("2", "b")};
+        UnreadCounter countFirst;
+        countFirst.windowResignedKey(botA);
+        countFirst.updateLatest(1, false);
+        countFirst.messagesChanged(before, after, true, false, botA);
+        QCOMPARE(countFirst.shownCount(false, botA), 1);
+        UnreadCounter listFirst;
+        listFirst.windowResignedKey(botA);
+        listFirst.messagesChanged(before, after, true, false, botA);
+        listFirst.updateLatest(1, false);
+        QCOMPARE(listFirst.shownCount(false, botA), 1);
+    }
+
     void unreadIgnoresListsWhileKeyOrForAnotherBot()
     {
         UnreadCounter counter;
