@@ -110,6 +110,8 @@ void AppDelegate::onMessagesChanged(const QString &chatID, const QList<BotMessag
         refreshStatusItem();
     if (firstList)
         transcript->autoReadGate().historyLoaded();
+    else
+        m_outgoing->messagesChanged(transcript->telegramMessages(), messages);
     transcript->setTelegramMessages(messages);
     m_mac->handleMacControlMessages(messages);
     transcript->messagesArrived();

@@ -18,6 +18,7 @@
 #include <QFileInfo>
 #include <QImage>
 #include <QMimeDatabase>
+#include <QSet>
 #include <QUuid>
 
 namespace {
@@ -88,6 +89,30 @@ void OutgoingMessages::sendFailed(const QString &text, const QString &error, boo
         m_deps.face->restoreDraft(text);
     m_deps.face->transcript()->setAwaitingReply(false);
     m_deps.face->showStatus(QStringLiteral("Telegram error: ") + error);
+}
+
+void OutgoingMessages::messagesChanged(const QList<BotMessage> &previous, const QList<BotMessage> &current)
+{
+    QSet<QString> knownFailures;
+    for (const BotMessage &message : previous) {
+        if (message.sendFailed)
+            knownFailures.insert(message.id);
+    }
+    QStringList texts;
+    QString reason;
+    for (const BotMessage &message : current) {
+        if (!message.sendFailed || !message.isOutgoing || knownFailures.contains(message.id))
+            continue;
+        if (!message.text.isEmpty())
+            texts.append(message.text);
+        if (reason.isEmpty())
+            reason = message.sendFailureReason;
+    }
+    if (texts.isEmpty() && reason.isEmpty())
+        return;
+    // Parts of one long text fail together: they come back once, in order.
+    sendFailed(texts.join(QLatin1Char('\n')),
+               reason.isEmpty() ? QStringLiteral("Telegram rejected the message.") : reason, !texts.isEmpty());
 }
 
 void OutgoingMessages::afterSending(const QString &text, const std::optional<QString> &replyTo)

@@ -48,6 +48,9 @@ public:
     void sendPastedFile(const QString &path);
     void sendPastedImage(const QImage &image);
 
+    // A new message list: messages Telegram refused since the last one give
+    // their text back to the composer, end the wait and show the reason.
+    void messagesChanged(const QList<BotMessage> &previous, const QList<BotMessage> &current);
     // Retry is offered only in the conversation the last message went to.
     void refreshRetry();
     // Signed out: nothing to retry.

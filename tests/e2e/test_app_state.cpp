@@ -1,10 +1,13 @@
 // End to end: what the controller keeps across sign-in, sign-out, selection and
 // quitting, and that saving an attachment never loses the file it replaces.
 #include "support/AppHarness.h"
+#include "ui/ComposerTextView.h"
+#include "ui/ComposerView.h"
 #include "ui/TranscriptController.h"
 
 #include <QFile>
 #include <QSignalSpy>
+#include <QToolButton>
 #include <QtTest>
 
 namespace {
@@ -104,6 +107,51 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(h.app->pendingUnreadCount(), 1, 10000);
         h.app->window()->activateWindow();
         QTRY_COMPARE_WITH_TIMEOUT(h.app->pendingUnreadCount(), 0, 5000);
+    }
+
+    void aMessageTelegramRefusesComesBackToTheComposer()
+    {
+        AppHarness h(R"({"scan_delay_ms":0,"send_failure":{"code":400,"message":"Message is too long"}})", {},
+                     [](SettingsStore &s) { s.setString("selectedBotChatID", kMediaBot); });
+        QTRY_VERIFY_WITH_TIMEOUT(!h.app->telegramMessages().isEmpty(), 10000);
+        BotFaceView *face = h.app->botFace();
+        face->composer()->input()->setPlainText("a text worth keeping");
+        QTest::keyClick(face->composer()->input(), Qt::Key_Return);
+        QVERIFY(face->composerText().isEmpty());
+        QTRY_COMPARE_WITH_TIMEOUT(face->statusText(), QString("Telegram error: Message is too long"), 10000);
+        QCOMPARE(face->composerText(), QString("a text worth keeping"));
+        QVERIFY(!face->transcript()->awaitingReply());
+        QVERIFY(!showsRow(h, "typing-indicator"));
+    }
+
+    void retryResendsOnlyInTheConversationItWentTo()
+    {
+        AppHarness h(R"({"scan_delay_ms":0,"reply_delay_ms":50})", {},
+                     [](SettingsStore &s) { s.setString("selectedBotChatID", kMediaBot); });
+        QTRY_VERIFY_WITH_TIMEOUT(!h.app->telegramMessages().isEmpty() && h.app->botChats().size() >= 2, 10000);
+        h.app->sendComposerText("say it again");
+        ComposerView *composer = h.app->botFace()->composer();
+        QVERIFY(composer->isRetryEnabled());
+        BotConversation media, other;
+        for (const BotConversation &b : h.app->botChats())
+            (b.id == kMediaBot ? media : other) = b;
+        h.app->selectBot(other);
+        QVERIFY(!composer->isRetryEnabled());
+        composer->button("arrow.clockwise")->click();
+        QTRY_VERIFY_WITH_TIMEOUT(!h.app->telegramMessages().isEmpty(), 10000);
+        for (const BotMessage &m : h.app->telegramMessages())
+            QVERIFY(m.text != "say it again");
+        const auto sentTimes = [&] {
+            int n = 0;
+            for (const BotMessage &m : h.app->telegramMessages())
+                n += m.isOutgoing && m.text == "say it again";
+            return n;
+        };
+        h.app->selectBot(media);
+        QVERIFY(composer->isRetryEnabled());
+        QTRY_COMPARE_WITH_TIMEOUT(sentTimes(), 1, 10000);
+        composer->button("arrow.clockwise")->click();
+        QTRY_COMPARE_WITH_TIMEOUT(sentTimes(), 2, 10000);
     }
 
     void savingAnAttachmentReplacesTheTargetOnlyWhenTheCopySucceeded()
