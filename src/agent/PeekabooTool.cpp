@@ -1,5 +1,7 @@
 #include "agent/PeekabooTool.h"
 
+#include "platform/AppPaths.h"
+
 #include <QDir>
 #include <QFileInfo>
 
@@ -19,12 +21,7 @@ PeekabooToolLocations PeekabooToolLocations::standard(const QString &home)
     locations.executables = {QStringLiteral("/opt/homebrew/bin/peekaboo"),
                              QStringLiteral("/usr/local/bin/peekaboo")};
     locations.npxCacheFolder = QDir(home).filePath(QStringLiteral(".npm/_npx"));
-    locations.npxExecutables = {QStringLiteral("/opt/homebrew/bin/npx"),
-                                QStringLiteral("/usr/local/bin/npx")};
-#ifndef Q_OS_MACOS
-    // Linux distributions put npx here.
-    locations.npxExecutables << QStringLiteral("/usr/bin/npx");
-#endif
+    locations.npxExecutables = AppPaths::npxExecutables();
     return locations;
 }
 

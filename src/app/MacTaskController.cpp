@@ -54,11 +54,12 @@ MacAccess *MacTaskController::access() const
 MacTaskOrchestrator::Hooks MacTaskController::makeHooks()
 {
     MacTaskOrchestrator::Hooks hooks;
-    QPointer<MacTaskController> self(this);
-    hooks.sendMessage = [self](const QString &text, const QString &chatID, const std::optional<QString> &replyTo,
-                               MacTaskOrchestrator::SendCompletion completion) {
-        TelegramClient *client = self ? self->m_deps.client() : nullptr;
+    hooks.sendMessage = [this, alive = QPointer<MacTaskController>(this)](
+                            const QString &text, const QString &chatID, const std::optional<QString> &replyTo,
+                            MacTaskOrchestrator::SendCompletion completion) {
+        TelegramClient *client = alive ? m_deps.client() : nullptr;
         if (!client) {
+            // A reply that cannot go out still ends its task.
             if (completion)
                 completion(QStringLiteral("Telegram is not connected."));
             return;
@@ -70,43 +71,25 @@ MacTaskOrchestrator::Hooks MacTaskController::makeHooks()
                                     MainThread::post([completion, error] { completion(error); });
                             });
     };
-    hooks.selectedChatID = [self]() -> std::optional<QString> {
-        return self ? self->m_deps.selection->selectedChatID() : std::nullopt;
-    };
-    hooks.selectedChatTitle = [self] {
-        return self && self->m_deps.selection->selectedChat() ? self->m_deps.selection->selectedChat()->title
-                                                               : QString();
-    };
-    hooks.showStatus = [self](const QString &text) {
-        if (self)
-            self->m_deps.face->showStatus(text);
-    };
-    hooks.setSubtitle = [self](const QString &text) {
-        if (self)
-            self->m_deps.setSubtitle(text);
-    };
-    hooks.progressChanged = [self] {
-        if (!self)
-            return;
-        const MacTaskOrchestrator &tasks = *self->m_tasks;
+    hooks.selectedChatID = guarded(this, [this] { return m_deps.selection->selectedChatID(); });
+    hooks.selectedChatTitle = guarded(this, [this] {
+        return m_deps.selection->selectedChat() ? m_deps.selection->selectedChat()->title : QString();
+    });
+    hooks.showStatus = guarded(this, [this](const QString &text) { m_deps.face->showStatus(text); });
+    hooks.setSubtitle = guarded(this, [this](const QString &text) { m_deps.setSubtitle(text); });
+    hooks.progressChanged = guarded(this, [this] {
         TypingIndicator::MacTask task;
-        task.running = tasks.macTaskRunning();
-        task.hasStartTime = tasks.macTaskStartedAt().has_value();
-        task.progressText = tasks.macProgressText();
-        self->m_deps.face->transcript()->setMacTask(task.running ? std::optional(task) : std::nullopt);
-    };
-    hooks.setProgressRowText = [self](const QString &text) {
-        return self && self->m_deps.face->updateThinkingText(TypingIndicator::macProgressItemID, text);
-    };
-    hooks.bringToFront = [self] {
-        if (self)
-            self->m_deps.reopenWindow();
-    };
+        task.running = m_tasks->macTaskRunning();
+        task.hasStartTime = m_tasks->macTaskStartedAt().has_value();
+        task.progressText = m_tasks->macProgressText();
+        m_deps.face->transcript()->setMacTask(task.running ? std::optional(task) : std::nullopt);
+    });
+    hooks.setProgressRowText = guarded(this, [this](const QString &text) {
+        return m_deps.face->updateThinkingText(TypingIndicator::macProgressItemID, text);
+    });
+    hooks.bringToFront = guarded(this, [this] { m_deps.reopenWindow(); });
     hooks.beep = [] { QApplication::beep(); };
-    hooks.clearComposer = [self] {
-        if (self)
-            self->m_deps.face->clearComposer();
-    };
+    hooks.clearComposer = guarded(this, [this] { m_deps.face->clearComposer(); });
     return hooks;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 // Every special folder and file of the application, decided here once per
 // platform. Callers that run in throw-away storage (the demo, tests) pass their
@@ -15,6 +16,9 @@ QString outgoingFolder(const QString &dataFolder);
 QString activityLogFile();
 // The settings file; empty where the platform's own preferences store is used.
 QString settingsFile();
+
+// Where npx may be installed, in the order to try.
+QStringList npxExecutables();
 
 // Creates the folder (and its parents) and restricts it to the owner.
 bool makePrivateFolder(const QString &path);

@@ -1,12 +1,9 @@
 #include "ui/PeekabooLogWindow.h"
 
 #include "agent/PeekabooLog.h"
-#include "core/ProcessRunner.h"
+#include "platform/FileReveal.h"
 
 #include <QCloseEvent>
-#include <QDBusConnection>
-#include <QDBusMessage>
-#include <QDesktopServices>
 #include <QFileInfo>
 #include <QFontDatabase>
 #include <QHBoxLayout>
@@ -15,7 +12,6 @@
 #include <QPushButton>
 #include <QScrollBar>
 #include <QTextCursor>
-#include <QUrl>
 #include <QVBoxLayout>
 
 namespace {
@@ -40,11 +36,7 @@ PeekabooLogWindow::PeekabooLogWindow(PeekabooLog &log, QWidget *parent)
     setMinimumSize(420, 240);
 
     auto *refreshButton = new QPushButton(QStringLiteral("Refresh"), this);
-#ifdef Q_OS_MACOS
-    auto *revealButton = new QPushButton(QStringLiteral("Reveal in Finder"), this);
-#else
-    auto *revealButton = new QPushButton(QStringLiteral("Show in Folder"), this);
-#endif
+    auto *revealButton = new QPushButton(FileReveal::actionTitle(), this);
     auto *clearButton = new QPushButton(QStringLiteral("Clear"), this);
     connect(refreshButton, &QPushButton::clicked, this, &PeekabooLogWindow::refresh);
     connect(revealButton, &QPushButton::clicked, this, &PeekabooLogWindow::reveal);
@@ -167,25 +159,5 @@ void PeekabooLogWindow::display(const QString &text, bool scrollToEnd)
 
 void PeekabooLogWindow::revealFile(const QString &path)
 {
-#ifdef Q_OS_MACOS
-    ProcessRunner::Request request;
-    request.program = QStringLiteral("/usr/bin/open");
-    request.arguments = {QStringLiteral("-R"), path};
-    request.capture = ProcessRunner::Capture::Discard;
-    request.timeLimit = std::chrono::seconds(10);
-    ProcessRunner::run(request, [path](const ProcessRunner::Result &result) {
-        if (!result.succeeded())
-            QDesktopServices::openUrl(QUrl::fromLocalFile(QFileInfo(path).absolutePath()));
-    });
-    return;
-#else
-    QDBusMessage call = QDBusMessage::createMethodCall(
-        QStringLiteral("org.freedesktop.FileManager1"), QStringLiteral("/org/freedesktop/FileManager1"),
-        QStringLiteral("org.freedesktop.FileManager1"), QStringLiteral("ShowItems"));
-    call << QStringList{QUrl::fromLocalFile(path).toString()} << QString();
-    const QDBusMessage reply = QDBusConnection::sessionBus().call(call, QDBus::Block, 3000);
-    if (reply.type() == QDBusMessage::ReplyMessage)
-        return;
-#endif
-    QDesktopServices::openUrl(QUrl::fromLocalFile(QFileInfo(path).absolutePath()));
+    FileReveal::reveal(path);
 }

@@ -27,4 +27,10 @@ QString settingsFile()
            QStringLiteral("/Tessaly/settings.json");
 }
 
+QStringList npxExecutables()
+{
+    // Linux distributions put npx in /usr/bin.
+    return {QStringLiteral("/opt/homebrew/bin/npx"), QStringLiteral("/usr/local/bin/npx"), QStringLiteral("/usr/bin/npx")};
+}
+
 } // namespace AppPaths

@@ -21,4 +21,9 @@ QString settingsFile()
     return QString();
 }
 
+QStringList npxExecutables()
+{
+    return {QStringLiteral("/opt/homebrew/bin/npx"), QStringLiteral("/usr/local/bin/npx")};
+}
+
 } // namespace AppPaths
