@@ -219,15 +219,10 @@ void OutgoingMessages::sendPastedFile(const QString &path)
                                 (error.isEmpty() ? QStringLiteral("The file could not be copied.") : error));
         return;
     }
-    const QString caption = m_deps.face->composerText();
-    const std::optional<QString> replyTo = m_deps.face->replyTargetID();
-    if (TelegramClient *client = m_deps.client())
-        client->sendDocument(copy, caption, m_deps.selection->selectedChat()->id, replyTo);
-    if (!ComposerInput::draftText(caption).isEmpty()) {
-        m_lastSentMessage = LastSentMessage{m_deps.selection->selectedChat()->id, caption, replyTo};
-        m_deps.face->setRetryEnabled(true);
-    }
-    m_deps.face->clearComposer();
+    sendWithCaption([copy](TelegramClient &client, const QString &caption, const QString &chatID,
+                           const std::optional<QString> &replyTo) {
+        client.sendDocument(copy, caption, chatID, replyTo);
+    });
 }
 
 void OutgoingMessages::sendPastedImage(const QImage &image)
@@ -246,12 +241,22 @@ void OutgoingMessages::sendPastedImage(const QImage &image)
                                 (error.isEmpty() ? QStringLiteral("The image could not be written.") : error));
         return;
     }
+    sendWithCaption([path, size = image.size()](TelegramClient &client, const QString &caption, const QString &chatID,
+                                                const std::optional<QString> &replyTo) {
+        client.sendPhoto(path, size.width(), size.height(), caption, chatID, replyTo);
+    });
+}
+
+void OutgoingMessages::sendWithCaption(const SendWithCaption &send)
+{
+    // The composer's text is the caption and its reply bar the reply target; both are used up.
+    const QString chatID = m_deps.selection->selectedChat()->id;
     const QString caption = m_deps.face->composerText();
     const std::optional<QString> replyTo = m_deps.face->replyTargetID();
     if (TelegramClient *client = m_deps.client())
-        client->sendPhoto(path, image.width(), image.height(), caption, m_deps.selection->selectedChat()->id, replyTo);
+        send(*client, caption, chatID, replyTo);
     if (!ComposerInput::draftText(caption).isEmpty()) {
-        m_lastSentMessage = LastSentMessage{m_deps.selection->selectedChat()->id, caption, replyTo};
+        m_lastSentMessage = LastSentMessage{chatID, caption, replyTo};
         m_deps.face->setRetryEnabled(true);
     }
     m_deps.face->clearComposer();

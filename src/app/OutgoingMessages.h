@@ -60,6 +60,9 @@ private:
     void sendText(const QString &text, const std::optional<QString> &replyTo, bool restoreOnFailure);
     void sendFailed(const QString &text, const QString &error, bool restoreDraft);
     void afterSending(const QString &text, const std::optional<QString> &replyTo);
+    using SendWithCaption = std::function<void(TelegramClient &, const QString &caption, const QString &chatID,
+                                               const std::optional<QString> &replyTo)>;
+    void sendWithCaption(const SendWithCaption &send);
     QString outgoingFolder(QString *error) const;
 
     Dependencies m_deps;
