@@ -19,9 +19,9 @@ void AppDelegate::wireBotFace()
     OutgoingMessages *outgoing = m_outgoing.get();
     connect(m_botFace, &BotFaceView::pasteFileRequested, outgoing, [outgoing](const QUrl &url) {
         if (url.isLocalFile())
-            outgoing->sendPastedFile(url.toLocalFile());
+            outgoing->attachFileURL(url.toLocalFile());
     });
-    connect(m_botFace, &BotFaceView::pasteImageRequested, outgoing, &OutgoingMessages::sendPastedImage);
+    connect(m_botFace, &BotFaceView::pasteImageRequested, outgoing, &OutgoingMessages::previewPhoto);
 
     TranscriptActions &actions = m_botFace->transcript()->actions;
     actions.reaction = guarded(outgoing, [outgoing](const BotMessage &message, const QString &reaction) {

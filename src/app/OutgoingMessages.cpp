@@ -10,6 +10,7 @@
 #include "telegram/TelegramClient.h"
 #include "ui/BotFaceView.h"
 #include "ui/MessageDeletion.h"
+#include "ui/PhotoPreview.h"
 #include "ui/TranscriptController.h"
 
 #include <QDir>
@@ -197,7 +198,7 @@ QString OutgoingMessages::outgoingFolder(QString *error) const
     return path;
 }
 
-void OutgoingMessages::sendPastedFile(const QString &path)
+void OutgoingMessages::attachFileURL(const QString &path)
 {
     if (!m_deps.selection->selectedChat())
         return;
@@ -207,7 +208,7 @@ void OutgoingMessages::sendPastedFile(const QString &path)
             m_deps.face->showStatus(QStringLiteral("Could not open this photo."));
             return;
         }
-        sendPastedImage(image);
+        previewPhoto(image);
         return;
     }
     QString error;
@@ -225,7 +226,32 @@ void OutgoingMessages::sendPastedFile(const QString &path)
     });
 }
 
-void OutgoingMessages::sendPastedImage(const QImage &image)
+PhotoPreview *OutgoingMessages::photoPreview() const
+{
+    return m_photoPreview;
+}
+
+void OutgoingMessages::previewPhoto(const QImage &image)
+{
+    QWidget *window = m_deps.window ? m_deps.window() : nullptr;
+    const auto chatID = m_deps.selection->selectedChatID();
+    if (!window || !chatID)
+        return;
+    if (m_photoPreview)
+        m_photoPreview->cancel();
+    m_photoPreview = new PhotoPreview(image, guarded(this, [this, chatID = *chatID](const std::optional<QImage> &photo) {
+        if (!photo)
+            return;
+        if (m_deps.selection->selectedChatID() != chatID) {
+            m_deps.face->showStatus(QStringLiteral("The conversation changed. Open the photo again to send it."));
+            return;
+        }
+        sendImageFromClipboard(*photo);
+    }), window);
+    m_photoPreview->open();
+}
+
+void OutgoingMessages::sendImageFromClipboard(const QImage &image)
 {
     if (!m_deps.selection->selectedChat())
         return;

@@ -18,6 +18,8 @@ class TelegramClient;
 // What the user does to the selected conversation: sending text, retrying the
 // last message, quick reactions, pasted files and images, deleting a message,
 // pressing inline buttons, downloading and saving attachments.
+class PhotoPreview;
+
 class OutgoingMessages : public QObject
 {
     Q_OBJECT
@@ -45,8 +47,12 @@ public:
     void pressInlineButton(const BotMessage &message, const BotInlineButton &button);
     void downloadAttachment(const BotMessageSegment &segment);
     void saveAttachment(const BotMessageSegment &segment);
-    void sendPastedFile(const QString &path);
-    void sendPastedImage(const QImage &image);
+    // A file chosen, pasted or dropped: images go through the photo preview, anything else is sent as a document.
+    void attachFileURL(const QString &path);
+    // Shows the photo preview for the selected conversation; the photo is sent only into that one.
+    void previewPhoto(const QImage &image);
+    void sendImageFromClipboard(const QImage &image);
+    PhotoPreview *photoPreview() const;
 
     // A new message list: messages Telegram refused since the last one give
     // their text back to the composer, end the wait and show the reason.
@@ -67,4 +73,5 @@ private:
 
     Dependencies m_deps;
     std::optional<LastSentMessage> m_lastSentMessage;
+    QPointer<PhotoPreview> m_photoPreview;
 };
