@@ -2,6 +2,7 @@
 #include "app/AppDelegate.h"
 
 #include "app/Appearance.h"
+#include "app/AttachmentSender.h"
 #include "app/MacTaskController.h"
 #include "app/OutgoingMessages.h"
 #include "app/SignInFlow.h"
@@ -108,6 +109,17 @@ void AppDelegate::createCollaborators()
     outgoing.window = [this] { return static_cast<QWidget *>(m_window.get()); };
     outgoing.chooseSaveLocation = m_env.chooseSaveLocation;
     m_outgoing = std::make_unique<OutgoingMessages>(std::move(outgoing));
+
+    AttachmentSender::Dependencies attachments;
+    attachments.client = client;
+    attachments.selection = &m_selection;
+    attachments.face = m_botFace;
+    attachments.outgoing = m_outgoing.get();
+    attachments.alerts = m_alerts;
+    attachments.window = [this] { return static_cast<QWidget *>(m_window.get()); };
+    attachments.camera = m_env.camera;
+    attachments.cameraTiming = m_env.cameraTiming;
+    m_attachments = std::make_unique<AttachmentSender>(std::move(attachments));
 
     MacTaskController::Dependencies mac;
     mac.settings = m_env.settings;

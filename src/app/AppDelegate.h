@@ -11,6 +11,7 @@
 
 class AppTheme;
 class Appearance;
+class AttachmentSender;
 class BotFaceView;
 class MacAccess;
 class MacTaskController;
@@ -109,5 +110,6 @@ private:
     std::unique_ptr<Termination> m_termination;
     std::unique_ptr<SignInFlow> m_signInFlow;
     std::unique_ptr<OutgoingMessages> m_outgoing;
+    std::unique_ptr<AttachmentSender> m_attachments;
     std::unique_ptr<MacTaskController> m_mac;
 };

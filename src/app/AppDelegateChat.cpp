@@ -1,6 +1,7 @@
 // The controller's side of the bot list, the selection and the message hand-off.
 #include "app/AppDelegate.h"
 
+#include "app/AttachmentSender.h"
 #include "app/MacTaskController.h"
 #include "app/OutgoingMessages.h"
 #include "chat/ComposerInput.h"
@@ -16,12 +17,15 @@ void AppDelegate::wireBotFace()
     connect(m_botFace, &BotFaceView::sendRequested, this, &AppDelegate::sendComposerText);
     connect(m_botFace, &BotFaceView::chooseBotRequested, this, &AppDelegate::chooseBot);
     connect(m_botFace, &BotFaceView::retryRequested, this, &AppDelegate::retryLastMessage);
-    OutgoingMessages *outgoing = m_outgoing.get();
-    connect(m_botFace, &BotFaceView::pasteFileRequested, outgoing, [outgoing](const QUrl &url) {
+    AttachmentSender *attachments = m_attachments.get();
+    connect(m_botFace, &BotFaceView::attachRequested, attachments, &AttachmentSender::attachFile);
+    connect(m_botFace, &BotFaceView::pasteFileRequested, attachments, [attachments](const QUrl &url) {
         if (url.isLocalFile())
-            outgoing->attachFileURL(url.toLocalFile());
+            attachments->attachFileURL(url.toLocalFile());
     });
-    connect(m_botFace, &BotFaceView::pasteImageRequested, outgoing, &OutgoingMessages::previewPhoto);
+    connect(m_botFace, &BotFaceView::pasteImageRequested, attachments, &AttachmentSender::previewPhoto);
+
+    OutgoingMessages *outgoing = m_outgoing.get();
 
     TranscriptActions &actions = m_botFace->transcript()->actions;
     actions.reaction = guarded(outgoing, [outgoing](const BotMessage &message, const QString &reaction) {

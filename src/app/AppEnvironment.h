@@ -2,6 +2,7 @@
 
 #include "agent/MacTaskOrchestrator.h"
 #include "telegram/TelegramClient.h"
+#include "ui/WebcamPhotoCapture.h"
 
 #include <QString>
 #include <functional>
@@ -21,6 +22,9 @@ struct AppEnvironment
     Alerts *alerts = nullptr;
     // Where to save an attachment (empty: the user cancelled). Null: the platform's save panel.
     std::function<QString(QWidget *window, const QString &suggestedName)> chooseSaveLocation;
+    // The camera for "Take Photo" (null: the system's default) and how long it may settle.
+    std::function<std::unique_ptr<WebcamPhotoCapture::Device>()> camera;
+    WebcamPhotoCapture::Timing cameraTiming;
     // Mac tasks: the clock, watchdog and system-action backend (tests shorten or fake them).
     MacTaskOrchestrator::Options macTasks;
     // How long quitting waits for TDLib to confirm the close before giving up.

@@ -6,30 +6,13 @@
 #include "core/Guarded.h"
 #include "core/MainThread.h"
 #include "core/SafeFileCopy.h"
-#include "platform/AppPaths.h"
 #include "telegram/TelegramClient.h"
 #include "ui/BotFaceView.h"
 #include "ui/MessageDeletion.h"
-#include "ui/PhotoPreview.h"
 #include "ui/TranscriptController.h"
 
-#include <QDir>
-#include <QFile>
 #include <QFileDialog>
-#include <QFileInfo>
-#include <QImage>
-#include <QMimeDatabase>
 #include <QSet>
-#include <QUuid>
-
-namespace {
-
-QString newUUID()
-{
-    return QUuid::createUuid().toString(QUuid::WithoutBraces).toUpper();
-}
-
-} // namespace
 
 OutgoingMessages::OutgoingMessages(Dependencies dependencies, QObject *parent)
     : QObject(parent), m_deps(std::move(dependencies))
@@ -181,96 +164,6 @@ void OutgoingMessages::saveAttachment(const BotMessageSegment &segment)
     QString error;
     if (!SafeFileCopy::replace(*segment.localPath, target, &error))
         m_deps.face->showStatus(QStringLiteral("Could not save the attachment: ") + error);
-}
-
-QString OutgoingMessages::outgoingFolder(QString *error) const
-{
-    TelegramClient *client = m_deps.client();
-    if (!client) {
-        *error = QStringLiteral("Telegram is not connected.");
-        return {};
-    }
-    const QString path = AppPaths::outgoingFolder(client->baseDirectory());
-    if (!AppPaths::makePrivateFolder(path)) {
-        *error = QStringLiteral("The folder %1 could not be created.").arg(path);
-        return {};
-    }
-    return path;
-}
-
-void OutgoingMessages::attachFileURL(const QString &path)
-{
-    if (!m_deps.selection->selectedChat())
-        return;
-    if (QMimeDatabase().mimeTypeForFile(path).name().startsWith(QLatin1String("image/"))) {
-        const QImage image(path);
-        if (image.isNull()) {
-            m_deps.face->showStatus(QStringLiteral("Could not open this photo."));
-            return;
-        }
-        previewPhoto(image);
-        return;
-    }
-    QString error;
-    const QString folder = outgoingFolder(&error);
-    const QString copyFolder = folder.isEmpty() ? QString() : QDir(folder).filePath(newUUID());
-    const QString copy = copyFolder.isEmpty() ? QString() : QDir(copyFolder).filePath(QFileInfo(path).fileName());
-    if (folder.isEmpty() || !AppPaths::makePrivateFolder(copyFolder) || !QFile::copy(path, copy)) {
-        m_deps.face->showStatus(QStringLiteral("Could not prepare the attachment: ") +
-                                (error.isEmpty() ? QStringLiteral("The file could not be copied.") : error));
-        return;
-    }
-    sendWithCaption([copy](TelegramClient &client, const QString &caption, const QString &chatID,
-                           const std::optional<QString> &replyTo) {
-        client.sendDocument(copy, caption, chatID, replyTo);
-    });
-}
-
-PhotoPreview *OutgoingMessages::photoPreview() const
-{
-    return m_photoPreview;
-}
-
-void OutgoingMessages::previewPhoto(const QImage &image)
-{
-    QWidget *window = m_deps.window ? m_deps.window() : nullptr;
-    const auto chatID = m_deps.selection->selectedChatID();
-    if (!window || !chatID)
-        return;
-    if (m_photoPreview)
-        m_photoPreview->cancel();
-    m_photoPreview = new PhotoPreview(image, guarded(this, [this, chatID = *chatID](const std::optional<QImage> &photo) {
-        if (!photo)
-            return;
-        if (m_deps.selection->selectedChatID() != chatID) {
-            m_deps.face->showStatus(QStringLiteral("The conversation changed. Open the photo again to send it."));
-            return;
-        }
-        sendImageFromClipboard(*photo);
-    }), window);
-    m_photoPreview->open();
-}
-
-void OutgoingMessages::sendImageFromClipboard(const QImage &image)
-{
-    if (!m_deps.selection->selectedChat())
-        return;
-    if (image.isNull()) {
-        m_deps.face->showStatus(QStringLiteral("Could not read the image from the clipboard."));
-        return;
-    }
-    QString error;
-    const QString folder = outgoingFolder(&error);
-    const QString path = folder.isEmpty() ? QString() : QDir(folder).filePath(newUUID() + "-clipboard.png");
-    if (path.isEmpty() || !image.save(path, "PNG")) {
-        m_deps.face->showStatus(QStringLiteral("Could not prepare the clipboard image: ") +
-                                (error.isEmpty() ? QStringLiteral("The image could not be written.") : error));
-        return;
-    }
-    sendWithCaption([path, size = image.size()](TelegramClient &client, const QString &caption, const QString &chatID,
-                                                const std::optional<QString> &replyTo) {
-        client.sendPhoto(path, size.width(), size.height(), caption, chatID, replyTo);
-    });
 }
 
 void OutgoingMessages::sendWithCaption(const SendWithCaption &send)

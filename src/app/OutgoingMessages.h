@@ -11,15 +11,12 @@
 class Alerts;
 class BotFaceView;
 class BotSelection;
-class QImage;
 class QWidget;
 class TelegramClient;
 
 // What the user does to the selected conversation: sending text, retrying the
-// last message, quick reactions, pasted files and images, deleting a message,
-// pressing inline buttons, downloading and saving attachments.
-class PhotoPreview;
-
+// last message, quick reactions, deleting a message, pressing inline buttons,
+// downloading and saving attachments, and what Telegram refused.
 class OutgoingMessages : public QObject
 {
     Q_OBJECT
@@ -47,12 +44,12 @@ public:
     void pressInlineButton(const BotMessage &message, const BotInlineButton &button);
     void downloadAttachment(const BotMessageSegment &segment);
     void saveAttachment(const BotMessageSegment &segment);
-    // A file chosen, pasted or dropped: images go through the photo preview, anything else is sent as a document.
-    void attachFileURL(const QString &path);
-    // Shows the photo preview for the selected conversation; the photo is sent only into that one.
-    void previewPhoto(const QImage &image);
-    void sendImageFromClipboard(const QImage &image);
-    PhotoPreview *photoPreview() const;
+
+    // Sends a file with the composer's text as caption and its reply target;
+    // both are used up, and a caption becomes the message to retry.
+    using SendWithCaption = std::function<void(TelegramClient &, const QString &caption, const QString &chatID,
+                                               const std::optional<QString> &replyTo)>;
+    void sendWithCaption(const SendWithCaption &send);
 
     // A new message list: messages Telegram refused since the last one give
     // their text back to the composer, end the wait and show the reason.
@@ -66,12 +63,8 @@ private:
     void sendText(const QString &text, const std::optional<QString> &replyTo, bool restoreOnFailure);
     void sendFailed(const QString &text, const QString &error, bool restoreDraft);
     void afterSending(const QString &text, const std::optional<QString> &replyTo);
-    using SendWithCaption = std::function<void(TelegramClient &, const QString &caption, const QString &chatID,
-                                               const std::optional<QString> &replyTo)>;
-    void sendWithCaption(const SendWithCaption &send);
-    QString outgoingFolder(QString *error) const;
+
 
     Dependencies m_deps;
     std::optional<LastSentMessage> m_lastSentMessage;
-    QPointer<PhotoPreview> m_photoPreview;
 };

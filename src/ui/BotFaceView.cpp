@@ -379,3 +379,9 @@ bool BotFaceView::updateThinkingText(const QString &itemID, const QString &text)
     row->updateThinkingText(text);
     return true;
 }
+
+QPoint BotFaceView::attachMenuPosition() const
+{
+    const QToolButton *attach = m_composer->button(QStringLiteral("paperclip"));
+    return attach->mapToGlobal(QPoint(0, attach->height()));
+}

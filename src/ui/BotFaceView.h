@@ -76,6 +76,8 @@ public:
     // The skill popup the input offers, with the names it completes.
     void setSkillCompletion(SkillCompletionController *popup,
                             std::function<QStringList(const QString &prefix)> skillNames);
+    // Where the attach button's menu opens, in global coordinates.
+    QPoint attachMenuPosition() const;
     // The thinking text of the transcript's last row, when that row is the given synthetic item.
     bool updateThinkingText(const QString &itemID, const QString &text);
 

@@ -6,6 +6,9 @@
 #include "ui/PhotoPreview.h"
 #include "ui/TranscriptController.h"
 
+#include <QFileDialog>
+#include <QMenu>
+#include <QToolButton>
 #include <QtTest>
 
 namespace {
@@ -42,7 +45,11 @@ private slots:
         QVERIFY(pdf.open(QIODevice::WriteOnly));
         pdf.write("%PDF-1.4\n%%EOF\n");
     }
-    void cleanup() { m_h.reset(); }
+    void cleanup()
+    {
+        m_h.reset();
+        AppHarness::environmentHook = {};
+    }
 
     void aDroppedPhotoIsPreviewedThenSent()
     {
@@ -86,7 +93,71 @@ private slots:
         QCOMPARE(sentAttachments(*m_h, BotMessageSegment::AttachmentKind::Pdf, "the quarterly report"), 1);
     }
 
+    void takePhotoOpensThePreviewOrSaysWhyNot()
+    {
+        // A camera that is there: its photo goes to the preview.
+        AppHarness::environmentHook = [](AppEnvironment &env) {
+            env.cameraTiming = {20, 100, 5};
+            env.camera = [] { return std::make_unique<OneShotCamera>(); };
+        };
+        m_h.reset();
+        m_h = std::make_unique<AppHarness>(R"({"scan_delay_ms":0})", QStringList{},
+                                           [](SettingsStore &s) { s.setString("selectedBotChatID", kMediaBot); });
+        QTRY_VERIFY_WITH_TIMEOUT(m_h->app->selectedChat().has_value(), 10000);
+        QTest::mouseClick(m_h->app->botFace()->composer()->button("paperclip"), Qt::LeftButton);
+        QMenu *menu = m_h->app->window()->findChild<QMenu *>();
+        QVERIFY(menu);
+        QStringList items;
+        for (QAction *action : menu->actions())
+            items << (action->isSeparator() ? QString("-") : action->text());
+        QCOMPARE(items, QStringList({"Take Photo", "-", "Choose File…"}));
+        menu->actions().first()->trigger();
+        QTRY_VERIFY_WITH_TIMEOUT(m_h->app->window()->findChild<PhotoPreview *>(), 5000);
+        m_h->app->window()->findChild<PhotoPreview *>()->cancel();
+
+        // No camera: a sheet says so, nothing is sent.
+        AppHarness::environmentHook = [](AppEnvironment &env) {
+            env.camera = [] { return std::make_unique<OneShotCamera>(false); };
+        };
+        m_h.reset();
+        m_h = std::make_unique<AppHarness>(R"({"scan_delay_ms":0})", QStringList{},
+                                           [](SettingsStore &s) { s.setString("selectedBotChatID", kMediaBot); });
+        AppHarness::environmentHook = {};
+        QTRY_VERIFY_WITH_TIMEOUT(m_h->app->selectedChat().has_value(), 10000);
+        m_h->app->botFace()->composer()->button("paperclip")->click();
+        m_h->app->window()->findChild<QMenu *>()->actions().first()->trigger();
+        QTRY_VERIFY_WITH_TIMEOUT(!m_h->alerts.presented.isEmpty(), 5000);
+        QCOMPARE(m_h->alerts.presented.last().message, QString("Could not take a photo"));
+        QVERIFY(!m_h->app->window()->findChild<PhotoPreview *>());
+    }
+
+    void chooseFileSendsTheChosenFile()
+    {
+        m_h->app->botFace()->composer()->button("paperclip")->click();
+        m_h->app->window()->findChild<QMenu *>()->actions().last()->trigger();
+        QFileDialog *dialog = m_h->app->window()->findChild<QFileDialog *>();
+        QVERIFY(dialog);
+        QCOMPARE(dialog->windowTitle(), QString("Choose a file to send to Media Bot."));
+        emit dialog->fileSelected(m_dir->filePath("report.pdf"));
+        QTRY_COMPARE_WITH_TIMEOUT(sentAttachments(*m_h, BotMessageSegment::AttachmentKind::Pdf), 1, 10000);
+    }
+
 private:
+    struct OneShotCamera : WebcamPhotoCapture::Device
+    {
+        explicit OneShotCamera(bool there = true) : there(there) {}
+        bool there;
+        bool start() override { return there; }
+        bool isAdjusting() const override { return false; }
+        void capture(std::function<void(const QImage &)> done) override
+        {
+            QImage image(64, 48, QImage::Format_RGB32);
+            image.fill(Qt::yellow);
+            done(image);
+        }
+        void stop() override {}
+    };
+
     std::unique_ptr<QTemporaryDir> m_dir;
     std::unique_ptr<AppHarness> m_h;
 };
