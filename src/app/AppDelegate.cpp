@@ -7,7 +7,9 @@
 #include "app/OutgoingMessages.h"
 #include "app/SignInFlow.h"
 #include "app/Termination.h"
+#include "app/VoiceRecorder.h"
 #include "app/WindowPresence.h"
+#include "chat/AttachmentPresentation.h"
 #include "core/Guarded.h"
 #include "settings/AppTheme.h"
 #include "telegram/TelegramClient.h"
@@ -120,6 +122,15 @@ void AppDelegate::createCollaborators()
     attachments.camera = m_env.camera;
     attachments.cameraTiming = m_env.cameraTiming;
     m_attachments = std::make_unique<AttachmentSender>(std::move(attachments));
+
+    VoiceRecorder::Dependencies voice;
+    voice.client = client;
+    voice.selection = &m_selection;
+    voice.face = m_botFace;
+    voice.alerts = m_alerts;
+    voice.microphone = m_env.microphone;
+    voice.ffmpegCandidates = AttachmentPresentation::ffmpegCandidates();
+    m_voice = std::make_unique<VoiceRecorder>(std::move(voice));
 
     MacTaskController::Dependencies mac;
     mac.settings = m_env.settings;

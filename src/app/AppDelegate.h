@@ -22,6 +22,7 @@ class SignInView;
 class TelegramClient;
 class TelegramWindow;
 class Termination;
+class VoiceRecorder;
 class WindowPresence;
 
 // The one controller: creates the window, the Telegram client and the
@@ -111,5 +112,6 @@ private:
     std::unique_ptr<SignInFlow> m_signInFlow;
     std::unique_ptr<OutgoingMessages> m_outgoing;
     std::unique_ptr<AttachmentSender> m_attachments;
+    std::unique_ptr<VoiceRecorder> m_voice;
     std::unique_ptr<MacTaskController> m_mac;
 };

@@ -3,6 +3,7 @@
 
 #include "app/AttachmentSender.h"
 #include "app/MacTaskController.h"
+#include "app/VoiceRecorder.h"
 #include "app/OutgoingMessages.h"
 #include "chat/ComposerInput.h"
 #include "core/Alerts.h"
@@ -19,6 +20,7 @@ void AppDelegate::wireBotFace()
     connect(m_botFace, &BotFaceView::retryRequested, this, &AppDelegate::retryLastMessage);
     AttachmentSender *attachments = m_attachments.get();
     connect(m_botFace, &BotFaceView::attachRequested, attachments, &AttachmentSender::attachFile);
+    connect(m_botFace, &BotFaceView::recordRequested, m_voice.get(), &VoiceRecorder::toggleVoiceRecording);
     connect(m_botFace, &BotFaceView::pasteFileRequested, attachments, [attachments](const QUrl &url) {
         if (url.isLocalFile())
             attachments->attachFileURL(url.toLocalFile());

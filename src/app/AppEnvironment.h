@@ -2,6 +2,7 @@
 
 #include "agent/MacTaskOrchestrator.h"
 #include "telegram/TelegramClient.h"
+#include "ui/VoiceInput.h"
 #include "ui/WebcamPhotoCapture.h"
 
 #include <QString>
@@ -25,6 +26,8 @@ struct AppEnvironment
     // The camera for "Take Photo" (null: the system's default) and how long it may settle.
     std::function<std::unique_ptr<WebcamPhotoCapture::Device>()> camera;
     WebcamPhotoCapture::Timing cameraTiming;
+    // The microphone for voice notes; null: the system's default.
+    std::function<std::unique_ptr<VoiceInput>()> microphone;
     // Mac tasks: the clock, watchdog and system-action backend (tests shorten or fake them).
     MacTaskOrchestrator::Options macTasks;
     // How long quitting waits for TDLib to confirm the close before giving up.

@@ -101,9 +101,8 @@ void AttachmentSender::takeWebcamPhoto()
     m_webcamCapture->start();
 }
 
-QString AttachmentSender::outgoingFolder(QString *error) const
+QString AttachmentSender::outgoingFolder(TelegramClient *client, QString *error)
 {
-    TelegramClient *client = m_deps.client();
     if (!client) {
         *error = QStringLiteral("Telegram is not connected.");
         return {};
@@ -130,7 +129,7 @@ void AttachmentSender::attachFileURL(const QString &path)
         return;
     }
     QString error;
-    const QString folder = outgoingFolder(&error);
+    const QString folder = outgoingFolder(m_deps.client(), &error);
     const QString copyFolder = folder.isEmpty() ? QString() : QDir(folder).filePath(newUUID());
     const QString copy = copyFolder.isEmpty() ? QString() : QDir(copyFolder).filePath(QFileInfo(path).fileName());
     if (folder.isEmpty() || !AppPaths::makePrivateFolder(copyFolder) || !QFile::copy(path, copy)) {
@@ -178,7 +177,7 @@ void AttachmentSender::sendImageFromClipboard(const QImage &image)
         return;
     }
     QString error;
-    const QString folder = outgoingFolder(&error);
+    const QString folder = outgoingFolder(m_deps.client(), &error);
     const QString path = folder.isEmpty() ? QString() : QDir(folder).filePath(newUUID() + "-clipboard.png");
     if (path.isEmpty() || !image.save(path, "PNG")) {
         m_deps.face->showStatus(QStringLiteral("Could not prepare the clipboard image: ") +

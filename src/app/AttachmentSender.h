@@ -50,10 +50,11 @@ public:
     void takeWebcamPhoto();
 
     PhotoPreview *photoPreview() const;
+    // The private folder for outgoing copies (created when missing); empty with error set on failure.
+    static QString outgoingFolder(TelegramClient *client, QString *error);
     QMenu *attachMenu() const;
 
 private:
-    QString outgoingFolder(QString *error) const;
     QWidget *window() const;
 
     Dependencies m_deps;

@@ -6,6 +6,7 @@
 #include "ui/ComposerView.h"
 #include "ui/IconTable.h"
 #include "ui/MermaidHost.h"
+#include "ui/RecordingWaveformView.h"
 #include "ui/SkillCompletionController.h"
 #include "ui/TelegramMessageRow.h"
 #include "ui/TranscriptController.h"
@@ -384,4 +385,14 @@ QPoint BotFaceView::attachMenuPosition() const
 {
     const QToolButton *attach = m_composer->button(QStringLiteral("paperclip"));
     return attach->mapToGlobal(QPoint(0, attach->height()));
+}
+
+void BotFaceView::setRecording(bool recording)
+{
+    m_composer->setRecording(recording);
+}
+
+void BotFaceView::setRecordingLevel(double level, double phase)
+{
+    m_composer->recordingWaveform()->setLevel(level, phase);
 }

@@ -76,6 +76,10 @@ public:
     // The skill popup the input offers, with the names it completes.
     void setSkillCompletion(SkillCompletionController *popup,
                             std::function<QStringList(const QString &prefix)> skillNames);
+    // A voice note recording: the microphone button and the level bars.
+    void setRecording(bool recording);
+    void setRecordingLevel(double level, double phase);
+
     // Where the attach button's menu opens, in global coordinates.
     QPoint attachMenuPosition() const;
     // The thinking text of the transcript's last row, when that row is the given synthetic item.

@@ -1,5 +1,7 @@
 #include "ui/ComposerView.h"
 
+#include "ui/RecordingWaveformView.h"
+
 #include "chat/ComposerInput.h"
 #include "ui/ComposerTextView.h"
 #include "ui/IconTable.h"
@@ -103,6 +105,8 @@ ComposerView::ComposerView(QWidget *parent) : QWidget(parent)
     topButtons->addWidget(attach);
     topButtons->addWidget(record);
     topButtons->addWidget(clear);
+    m_waveform = new RecordingWaveformView(this);
+    bottomButtons->addWidget(m_waveform);
     bottomButtons->addStretch();
     bottomButtons->addWidget(retry);
     bottomButtons->addWidget(send);
@@ -148,7 +152,8 @@ void ComposerView::refreshButtonIcons()
     for (QToolButton *button : std::as_const(m_buttons) + QList<QToolButton *>{m_cancelReply}) {
         const QString symbol = button->property("symbol").toString();
         QColor tint = m_theme.secondary();
-        if (symbol == QLatin1String("paperclip") || symbol == QLatin1String("mic"))
+        if (symbol == QLatin1String("paperclip") || symbol == QLatin1String("mic") ||
+            symbol == QLatin1String("stop.fill"))
             tint = m_theme.attachment();
         else if (symbol == QLatin1String("arrow.clockwise"))
             tint = m_theme.retry();
@@ -253,9 +258,33 @@ int ComposerView::inputHeight() const
     return m_input->height();
 }
 
+void ComposerView::setRecording(bool recording)
+{
+    const QString idle = QStringLiteral("mic");
+    const QString stop = QStringLiteral("stop.fill");
+    QToolButton *mic = button(recording ? idle : stop);
+    if (mic) {
+        const QString text = recording ? QStringLiteral("Stop recording and send")
+                                       : QStringLiteral("Record voice message");
+        mic->setProperty("symbol", recording ? stop : idle);
+        mic->setToolTip(text);
+        mic->setAccessibleName(text);
+        mic->setText(text);
+        refreshButtonIcons();
+    }
+    m_waveform->setLevel(0, 0);
+    m_waveform->setVisible(recording);
+}
+
+bool ComposerView::isRecording() const
+{
+    return m_waveform->isVisible() || button(QStringLiteral("stop.fill"));
+}
+
 void ComposerView::setTheme(const UiTheme &theme)
 {
     m_theme = theme;
+    m_waveform->setTheme(theme);
     UiStyle::setBackground(this, theme.window());
     auto *box = static_cast<RoundedBox *>(m_inputBox);
     box->fill = theme.composer();

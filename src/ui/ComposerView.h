@@ -8,6 +8,7 @@
 
 class ComposerTextView;
 class QLabel;
+class RecordingWaveformView;
 class QToolButton;
 
 // The bottom of the bot face: the reply bar, the input and its buttons
@@ -30,6 +31,11 @@ public:
     QString replyHeading() const;
     // The preview's full text (the label elides it to its width).
     QString replyPreview() const;
+
+    // The microphone button as "stop", and the level bars, while a voice note records.
+    void setRecording(bool recording);
+    bool isRecording() const;
+    RecordingWaveformView *recordingWaveform() const { return m_waveform; }
 
     void setRetryEnabled(bool enabled);
     bool isRetryEnabled() const;
@@ -67,5 +73,6 @@ private:
     QToolButton *m_cancelReply;
     QWidget *m_inputBox;
     ComposerTextView *m_input;
+    RecordingWaveformView *m_waveform;
     QList<QToolButton *> m_buttons;
 };

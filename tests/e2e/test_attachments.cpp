@@ -4,9 +4,12 @@
 #include "ui/ComposerTextView.h"
 #include "ui/ComposerView.h"
 #include "ui/PhotoPreview.h"
+#include "ui/RecordingWaveformView.h"
 #include "ui/TranscriptController.h"
 
 #include <QFileDialog>
+#include <QProcess>
+#include <cmath>
 #include <QMenu>
 #include <QToolButton>
 #include <QtTest>
@@ -142,7 +145,83 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(sentAttachments(*m_h, BotMessageSegment::AttachmentKind::Pdf), 1, 10000);
     }
 
+    void aVoiceNoteIsSentAsMonoOpusInOgg()
+    {
+        AppHarness::environmentHook = [](AppEnvironment &env) {
+            env.microphone = [] { return std::make_unique<ToneMicrophone>(); };
+        };
+        m_h.reset();
+        m_h = std::make_unique<AppHarness>(R"({"scan_delay_ms":0})", QStringList{},
+                                           [](SettingsStore &s) { s.setString("selectedBotChatID", kMediaBot); });
+        QTRY_VERIFY_WITH_TIMEOUT(!m_h->app->telegramMessages().isEmpty(), 10000);
+        ComposerView *composer = m_h->app->botFace()->composer();
+        composer->button("mic")->click();
+        QVERIFY(composer->isRecording());
+        QCOMPARE(m_h->app->botFace()->statusText(), QString("Recording voice message…"));
+        QTRY_VERIFY_WITH_TIMEOUT(composer->recordingWaveform()->level() > 0.5, 2000);
+        composer->input()->setPlainText("hear this");
+        composer->button("stop.fill")->click();
+        QVERIFY(!composer->isRecording());
+        QTRY_COMPARE_WITH_TIMEOUT(m_h->app->botFace()->statusText(), QString("Voice message sent."), 20000);
+        QTRY_COMPARE_WITH_TIMEOUT(sentAttachments(*m_h, BotMessageSegment::AttachmentKind::Audio, "hear this"), 1, 10000);
+
+        const QDir outgoing(m_h->app->client()->baseDirectory() + "/outgoing");
+        const QStringList notes = outgoing.entryList({"*-voice.ogg"}, QDir::Files);
+        QCOMPARE(notes.size(), 1);
+        QVERIFY(outgoing.entryList({"*.raw"}, QDir::Files).isEmpty());
+        QProcess probe;
+        probe.start("ffprobe", {"-v", "error", "-show_entries", "stream=codec_name,channels:format=format_name", "-of",
+                                "default=noprint_wrappers=1", outgoing.filePath(notes.first())});
+        QVERIFY(probe.waitForFinished(20000));
+        const QString info = QString::fromUtf8(probe.readAllStandardOutput());
+        QVERIFY2(info.contains("codec_name=opus") && info.contains("channels=1") && info.contains("format_name=ogg"),
+                 qPrintable(info));
+    }
+
+    void withoutAMicrophoneOrABotASheetSaysWhy()
+    {
+        AppHarness::environmentHook = [](AppEnvironment &env) {
+            env.microphone = [] { return std::make_unique<ToneMicrophone>(false); };
+        };
+        m_h.reset();
+        m_h = std::make_unique<AppHarness>(R"({"scan_delay_ms":0})");
+        QTRY_VERIFY_WITH_TIMEOUT(m_h->app->botChats().size() >= 2, 10000);
+        ComposerView *composer = m_h->app->botFace()->composer();
+        composer->button("mic")->click();
+        QCOMPARE(m_h->alerts.presented.last().informativeText,
+                 QString("Choose a bot before recording a voice message."));
+        m_h->app->selectBot(m_h->app->botChats().first());
+        composer->button("mic")->click();
+        QCOMPARE(m_h->alerts.presented.last().message, QString("Voice message"));
+        QVERIFY(m_h->alerts.presented.last().informativeText.startsWith("Could not start microphone recording."));
+        QVERIFY(!composer->isRecording());
+    }
+
 private:
+    // Half a second of a 440 Hz tone, at a sample rate of 48 kHz.
+    struct ToneMicrophone : VoiceInput
+    {
+        explicit ToneMicrophone(bool there = true) : there(there) {}
+        bool there;
+        bool start(const QString &rawPath) override
+        {
+            if (!there)
+                return false;
+            QFile file(rawPath);
+            if (!file.open(QIODevice::WriteOnly))
+                return false;
+            QByteArray samples(48000 / 2 * 2, Qt::Uninitialized);
+            auto *data = reinterpret_cast<qint16 *>(samples.data());
+            for (int i = 0; i < 48000 / 2; ++i)
+                data[i] = qint16(8000 * std::sin(2 * M_PI * 440 * i / 48000.0));
+            file.write(samples);
+            return true;
+        }
+        int sampleRate() const override { return 48000; }
+        double averagePowerDb() const override { return -15.0; }
+        void stop() override {}
+    };
+
     struct OneShotCamera : WebcamPhotoCapture::Device
     {
         explicit OneShotCamera(bool there = true) : there(there) {}
