@@ -23,6 +23,8 @@ struct AppEnvironment
     std::function<QString(QWidget *window, const QString &suggestedName)> chooseSaveLocation;
     // Mac tasks: the clock, watchdog and system-action backend (tests shorten or fake them).
     MacTaskOrchestrator::Options macTasks;
+    // The window's clock (the reopen guard). Null: the system clock.
+    std::function<QDateTime()> windowClock;
     // How long quitting waits for TDLib to confirm the close before giving up.
     int terminationFallbackMs = 10000;
 };

@@ -5,8 +5,13 @@
 
 #include <QGuiApplication>
 
-WindowPresence::WindowPresence(SettingsStore &settings, QObject *parent)
-    : QObject(parent),
+namespace {
+// A reopen this soon after the close is the same gesture, not a new request.
+constexpr qint64 kReopenGuardMs = 750;
+} // namespace
+
+WindowPresence::WindowPresence(SettingsStore &settings, std::function<QDateTime()> clock, QObject *parent)
+    : QObject(parent), m_clock(std::move(clock)),
       m_followActiveSpaceEnabled(settings.defaultTrueBool(QStringLiteral("followActiveSpaceEnabled")))
 {
 }
@@ -14,7 +19,7 @@ WindowPresence::WindowPresence(SettingsStore &settings, QObject *parent)
 void WindowPresence::attach(TelegramWindow *window)
 {
     m_window = window;
-    connect(window, &TelegramWindow::closedByUser, this, [this] { m_mainWindowClosedByUser = true; });
+    connect(window, &TelegramWindow::closedByUser, this, &WindowPresence::markClosedByUser);
     if (!m_followActiveSpaceEnabled)
         placeWindowOnPrimaryScreen();
     connect(qApp, &QGuiApplication::applicationStateChanged, this, [this](Qt::ApplicationState state) {
@@ -23,8 +28,23 @@ void WindowPresence::attach(TelegramWindow *window)
     });
 }
 
-void WindowPresence::placeWindowOnPrimaryScreen() {}
-void WindowPresence::applySpaceBehavior() {}
+void WindowPresence::placeWindowOnPrimaryScreen()
+{
+}
+void WindowPresence::applySpaceBehavior()
+{
+}
+
+QDateTime WindowPresence::now() const
+{
+    return m_clock ? m_clock() : QDateTime::currentDateTimeUtc();
+}
+
+void WindowPresence::markClosedByUser()
+{
+    m_mainWindowClosedByUser = true;
+    m_mainWindowClosedAt = now();
+}
 
 void WindowPresence::bringWindowToFront()
 {
@@ -39,5 +59,33 @@ void WindowPresence::bringWindowToFront()
 void WindowPresence::reopen()
 {
     m_mainWindowClosedByUser = false;
+    m_mainWindowClosedAt.reset();
     bringWindowToFront();
+}
+
+void WindowPresence::showMainWindow()
+{
+    m_mainWindowClosedByUser = false;
+    m_mainWindowClosedAt.reset();
+    if (!m_window)
+        return;
+    if (m_window->isMinimized())
+        m_window->showNormal();
+    m_window->show();
+    m_window->raise();
+    m_window->activateWindow();
+}
+
+void WindowPresence::hideMainWindow()
+{
+    markClosedByUser();
+    if (m_window)
+        m_window->hide();
+}
+
+void WindowPresence::applicationShouldHandleReopen()
+{
+    if (m_mainWindowClosedAt && m_mainWindowClosedAt->msecsTo(now()) < kReopenGuardMs)
+        return;
+    showMainWindow();
 }
