@@ -3,6 +3,7 @@
 
 #include "app/MacTaskController.h"
 #include "app/OutgoingMessages.h"
+#include "app/WindowPresence.h"
 #include "chat/ComposerInput.h"
 #include "core/Alerts.h"
 #include "core/Guarded.h"
@@ -16,6 +17,9 @@ void AppDelegate::wireBotFace()
     connect(m_botFace, &BotFaceView::sendRequested, this, &AppDelegate::sendComposerText);
     connect(m_botFace, &BotFaceView::chooseBotRequested, this, &AppDelegate::chooseBot);
     connect(m_botFace, &BotFaceView::retryRequested, this, &AppDelegate::retryLastMessage);
+    connect(m_botFace, &BotFaceView::pinToggled, m_presence.get(), &WindowPresence::toggleWindowPin);
+    connect(m_presence.get(), &WindowPresence::windowPinChanged, m_botFace, &BotFaceView::setPinned);
+    m_botFace->setPinned(m_presence->windowIsPinned());
     OutgoingMessages *outgoing = m_outgoing.get();
     connect(m_botFace, &BotFaceView::pasteFileRequested, outgoing, [outgoing](const QUrl &url) {
         if (url.isLocalFile())

@@ -4,6 +4,7 @@
 #include "ui/TelegramWindow.h"
 
 #include <QGuiApplication>
+#include <QWindow>
 
 namespace {
 // A reopen this soon after the close is the same gesture, not a new request.
@@ -22,10 +23,22 @@ void WindowPresence::attach(TelegramWindow *window)
     connect(window, &TelegramWindow::closedByUser, this, &WindowPresence::markClosedByUser);
     if (!m_followActiveSpaceEnabled)
         placeWindowOnPrimaryScreen();
-    connect(qApp, &QGuiApplication::applicationStateChanged, this, [this](Qt::ApplicationState state) {
-        if (state == Qt::ApplicationActive && m_followActiveSpaceEnabled)
+    connect(qApp, &QGuiApplication::applicationStateChanged, this, &WindowPresence::applicationStateChanged);
+    applyWindowLevel();
+}
+
+void WindowPresence::applicationStateChanged(Qt::ApplicationState state)
+{
+    if (state == Qt::ApplicationActive) {
+        if (m_followActiveSpaceEnabled)
             bringWindowToFront();
-    });
+        return;
+    }
+    // A pinned window stays above the application that took the focus, without taking it back.
+    if (m_windowIsPinned && !m_mainWindowClosedByUser && m_window && m_window->isVisible()) {
+        applySpaceBehavior();
+        m_window->raise();
+    }
 }
 
 void WindowPresence::placeWindowOnPrimaryScreen()
@@ -88,4 +101,26 @@ void WindowPresence::applicationShouldHandleReopen()
     if (m_mainWindowClosedAt && m_mainWindowClosedAt->msecsTo(now()) < kReopenGuardMs)
         return;
     showMainWindow();
+}
+
+void WindowPresence::toggleWindowPin()
+{
+    m_windowIsPinned = !m_windowIsPinned;
+    applyWindowLevel();
+    emit windowPinChanged(m_windowIsPinned);
+}
+
+void WindowPresence::applyWindowLevel()
+{
+    if (!m_window)
+        return;
+    Qt::WindowFlags flags = m_window->windowFlags();
+    if (flags.testFlag(Qt::WindowStaysOnTopHint) == m_windowIsPinned)
+        return;
+    flags.setFlag(Qt::WindowStaysOnTopHint, m_windowIsPinned);
+    // Told to the existing native window directly: setWindowFlags would recreate
+    // and hide it, losing its place and the keyboard focus.
+    m_window->overrideWindowFlags(flags);
+    if (QWindow *handle = m_window->windowHandle())
+        handle->setFlags(flags);
 }

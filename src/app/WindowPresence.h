@@ -25,6 +25,7 @@ public:
     bool mainWindowClosedByUser() const { return m_mainWindowClosedByUser; }
     const std::optional<QDateTime> &mainWindowClosedAt() const { return m_mainWindowClosedAt; }
     bool followActiveSpaceEnabled() const { return m_followActiveSpaceEnabled; }
+    bool windowIsPinned() const { return m_windowIsPinned; }
 
     // Start-up: the saved position when the window does not follow the desktops.
     void placeWindowOnPrimaryScreen();
@@ -41,9 +42,16 @@ public:
     // Another start of the application: shows the window, unless the user closed
     // it a moment ago (the same click that closed it must not bring it back).
     void applicationShouldHandleReopen();
+    // Pinned: the window stays above other windows; unpinned it takes the normal level.
+    void toggleWindowPin();
+
+signals:
+    void windowPinChanged(bool pinned);
 
 private:
     void markClosedByUser();
+    void applyWindowLevel();
+    void applicationStateChanged(Qt::ApplicationState state);
     QDateTime now() const;
 
     std::function<QDateTime()> m_clock;
@@ -51,4 +59,5 @@ private:
     bool m_mainWindowClosedByUser = false;
     std::optional<QDateTime> m_mainWindowClosedAt;
     bool m_followActiveSpaceEnabled;
+    bool m_windowIsPinned = true;
 };

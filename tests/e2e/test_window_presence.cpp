@@ -5,6 +5,8 @@
 #include "ui/StatusItem.h"
 
 #include <QMenu>
+#include <QToolButton>
+#include <QWindow>
 #include <QtTest>
 
 namespace {
@@ -13,6 +15,16 @@ QAction *statusMenuItem(AppHarness &h, const QString &text)
     for (QAction *action : h.app->statusItem()->menu()->actions())
         if (action->text() == text)
             return action;
+    return nullptr;
+}
+
+QToolButton *pinButton(AppHarness &h)
+{
+    for (QToolButton *button : h.app->botFace()->findChildren<QToolButton *>()) {
+        const QString symbol = button->property("symbol").toString();
+        if (symbol == "pin.fill" || symbol == "pin.slash")
+            return button;
+    }
     return nullptr;
 }
 } // namespace
@@ -71,6 +83,37 @@ private slots:
         h.app->presence()->applicationShouldHandleReopen();
         QVERIFY(window->isVisible());
         QVERIFY(!h.app->presence()->mainWindowClosedByUser());
+    }
+
+    void thePinButtonChangesTheLevelInPlace()
+    {
+        AppHarness h(R"({"scan_delay_ms":0})");
+        QTRY_VERIFY_WITH_TIMEOUT(h.app->telegramAuthorized(), 10000);
+        TelegramWindow *window = h.app->window();
+        window->setGeometry(140, 90, 380, 430);
+        QTRY_COMPARE(window->geometry(), QRect(140, 90, 380, 430));
+        QToolButton *pin = pinButton(h);
+        QVERIFY(pin);
+        QVERIFY(h.app->presence()->windowIsPinned());
+        QVERIFY(window->windowHandle()->flags().testFlag(Qt::WindowStaysOnTopHint));
+        QCOMPARE(pin->toolTip(), QString("Window stays on top. Click to let other windows come forward."));
+
+        pin->click();
+        QVERIFY(!h.app->presence()->windowIsPinned());
+        QVERIFY(!window->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+        QVERIFY(!window->windowHandle()->flags().testFlag(Qt::WindowStaysOnTopHint));
+        QCOMPARE(pin->property("symbol").toString(), QString("pin.slash"));
+        QCOMPARE(pin->toolTip(), QString("Keep window on top"));
+        // Same place, still on screen: the native window was not recreated.
+        QVERIFY(window->isVisible());
+        QCOMPARE(window->geometry(), QRect(140, 90, 380, 430));
+
+        pin->click();
+        QVERIFY(h.app->presence()->windowIsPinned());
+        QVERIFY(window->windowHandle()->flags().testFlag(Qt::WindowStaysOnTopHint));
+        QCOMPARE(pin->property("symbol").toString(), QString("pin.fill"));
+        QVERIFY(window->isVisible());
+        QCOMPARE(window->geometry(), QRect(140, 90, 380, 430));
     }
 };
 
