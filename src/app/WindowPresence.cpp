@@ -1,9 +1,12 @@
 #include "app/WindowPresence.h"
 
+#include "desktop/WindowPlacement.h"
 #include "settings/SettingsStore.h"
 #include "ui/TelegramWindow.h"
 
+#include <QEvent>
 #include <QGuiApplication>
+#include <QScreen>
 #include <QWindow>
 
 namespace {
@@ -12,7 +15,7 @@ constexpr qint64 kReopenGuardMs = 750;
 } // namespace
 
 WindowPresence::WindowPresence(SettingsStore &settings, std::function<QDateTime()> clock, QObject *parent)
-    : QObject(parent), m_clock(std::move(clock)),
+    : QObject(parent), m_settings(settings), m_clock(std::move(clock)),
       m_followActiveSpaceEnabled(settings.defaultTrueBool(QStringLiteral("followActiveSpaceEnabled")))
 {
 }
@@ -21,6 +24,7 @@ void WindowPresence::attach(TelegramWindow *window)
 {
     m_window = window;
     connect(window, &TelegramWindow::closedByUser, this, &WindowPresence::markClosedByUser);
+    window->installEventFilter(this);
     if (!m_followActiveSpaceEnabled)
         placeWindowOnPrimaryScreen();
     connect(qApp, &QGuiApplication::applicationStateChanged, this, &WindowPresence::applicationStateChanged);
@@ -41,11 +45,60 @@ void WindowPresence::applicationStateChanged(Qt::ApplicationState state)
     }
 }
 
-void WindowPresence::placeWindowOnPrimaryScreen()
+bool WindowPresence::eventFilter(QObject *watched, QEvent *event)
 {
+    if (event->type() == QEvent::Move && watched == m_window)
+        rememberWindowOrigin();
+    return QObject::eventFilter(watched, event);
 }
+
+// Desktop membership is set by the desktop integration; nothing to apply yet.
 void WindowPresence::applySpaceBehavior()
 {
+}
+
+void WindowPresence::placeWindowOnPrimaryScreen()
+{
+    moveWindowToScreen(primaryScreen(), true);
+}
+
+QScreen *WindowPresence::primaryScreen() const
+{
+    const QList<QScreen *> screens = QGuiApplication::screens();
+    QList<QRect> frames;
+    for (const QScreen *screen : screens)
+        frames.append(screen->geometry());
+    const int index =
+        WindowPlacement::primaryScreenIndex(frames, int(screens.indexOf(QGuiApplication::primaryScreen())));
+    return index < 0 ? nullptr : screens.at(index);
+}
+
+bool WindowPresence::windowIsOnScreen(const QScreen *screen) const
+{
+    return m_window && screen && m_window->screen() == screen;
+}
+
+void WindowPresence::moveWindowToScreen(QScreen *screen, bool useSavedPosition)
+{
+    if (!m_window || !screen)
+        return;
+    std::optional<QPoint> saved;
+    if (const auto stored = m_settings.string(QStringLiteral("primaryWindowOrigin")))
+        saved = WindowPlacement::parsePointString(*stored);
+    const auto target =
+        WindowPlacement::targetOrigin(windowIsOnScreen(screen), useSavedPosition, saved,
+                                      m_window->frameGeometry().size(), screen->availableGeometry());
+    if (!target)
+        return;
+    m_window->move(*target);
+    rememberWindowOrigin();
+}
+
+void WindowPresence::rememberWindowOrigin()
+{
+    if (m_window)
+        m_settings.setString(QStringLiteral("primaryWindowOrigin"),
+                             WindowPlacement::pointString(m_window->pos()));
 }
 
 QDateTime WindowPresence::now() const
@@ -84,6 +137,7 @@ void WindowPresence::showMainWindow()
         return;
     if (m_window->isMinimized())
         m_window->showNormal();
+    moveWindowToScreen(QGuiApplication::primaryScreen(), false);
     m_window->show();
     m_window->raise();
     m_window->activateWindow();

@@ -6,6 +6,7 @@
 #include <functional>
 #include <optional>
 
+class QScreen;
 class SettingsStore;
 class TelegramWindow;
 
@@ -29,6 +30,12 @@ public:
 
     // Start-up: the saved position when the window does not follow the desktops.
     void placeWindowOnPrimaryScreen();
+    QScreen *primaryScreen() const;
+    bool windowIsOnScreen(const QScreen *screen) const;
+    // Onto another screen: centred. On its own screen: to the saved origin when
+    // asked and when that still touches the screen. Always kept inside the visible area.
+    void moveWindowToScreen(QScreen *screen, bool useSavedPosition);
+    void rememberWindowOrigin();
     void applySpaceBehavior();
     // Nothing after the user closed the window; otherwise shown, raised and made key.
     void bringWindowToFront();
@@ -48,12 +55,16 @@ public:
 signals:
     void windowPinChanged(bool pinned);
 
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
 private:
     void markClosedByUser();
     void applyWindowLevel();
     void applicationStateChanged(Qt::ApplicationState state);
     QDateTime now() const;
 
+    SettingsStore &m_settings;
     std::function<QDateTime()> m_clock;
     QPointer<TelegramWindow> m_window;
     bool m_mainWindowClosedByUser = false;

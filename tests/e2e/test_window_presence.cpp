@@ -5,6 +5,7 @@
 #include "ui/StatusItem.h"
 
 #include <QMenu>
+#include <QScreen>
 #include <QToolButton>
 #include <QWindow>
 #include <QtTest>
@@ -114,6 +115,45 @@ private slots:
         QCOMPARE(pin->property("symbol").toString(), QString("pin.fill"));
         QVERIFY(window->isVisible());
         QCOMPARE(window->geometry(), QRect(140, 90, 380, 430));
+    }
+
+    void aSavedOriginIsUsedOnlyWhereItStillReachesTheScreen()
+    {
+        const auto notFollowing = [](const QString &origin) {
+            return [origin](SettingsStore &s) {
+                s.setBool("followActiveSpaceEnabled", false);
+                s.setString("primaryWindowOrigin", origin);
+            };
+        };
+        const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
+        {
+            // A display that is no longer connected: the window stays where it was put.
+            AppHarness h(R"({"scan_delay_ms":"never"})", {}, notFollowing("{5000, 4000}"));
+            QTRY_VERIFY_WITH_TIMEOUT(h.app->signInView()->isShowingQR(), 10000);
+            QCOMPARE(h.app->window()->geometry().topLeft(), QPoint(120, 120));
+        }
+        {
+            AppHarness h(R"({"scan_delay_ms":"never"})", {}, notFollowing("{30, 40}"));
+            QTRY_VERIFY_WITH_TIMEOUT(h.app->signInView()->isShowingQR(), 10000);
+            QCOMPARE(h.app->window()->pos(), QPoint(30, 40));
+        }
+        {
+            // Partly off the screen: pulled in whole.
+            const QPoint partly = area.bottomRight() - QPoint(100, 100);
+            AppHarness h(R"({"scan_delay_ms":"never"})", {},
+                         notFollowing(QString("{%1, %2}").arg(partly.x()).arg(partly.y())));
+            QTRY_VERIFY_WITH_TIMEOUT(h.app->signInView()->isShowingQR(), 10000);
+            // Placed before it is first shown, at its size then (the decorations come later).
+            QCOMPARE(h.app->window()->pos(), area.bottomRight() + QPoint(1, 1) - QPoint(365, 420));
+        }
+    }
+
+    void everyMoveIsRemembered()
+    {
+        AppHarness h;
+        QTRY_VERIFY_WITH_TIMEOUT(h.app->signInView()->isShowingQR(), 10000);
+        h.app->window()->move(210, 95);
+        QTRY_COMPARE(h.settings->string("primaryWindowOrigin").value_or(QString()), QString("{210, 95}"));
     }
 };
 
