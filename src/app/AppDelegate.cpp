@@ -8,6 +8,7 @@
 #include "app/Termination.h"
 #include "app/WindowPresence.h"
 #include "core/Guarded.h"
+#include "desktop/SingleInstance.h"
 #include "settings/AppTheme.h"
 #include "telegram/TelegramClient.h"
 #include "ui/BotFaceView.h"
@@ -53,6 +54,9 @@ void AppDelegate::applicationDidFinishLaunching()
     createWindow();
     configureTitleBar();
     m_presence->attach(m_window.get());
+    if (m_env.singleInstance)
+        connect(m_env.singleInstance, &SingleInstance::showRequested, m_presence.get(),
+                &WindowPresence::applicationShouldHandleReopen);
     createCollaborators();
     showLogin();
 

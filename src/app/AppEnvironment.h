@@ -9,6 +9,7 @@
 class Alerts;
 class QWidget;
 class SecretStore;
+class SingleInstance;
 class SettingsStore;
 
 // What differs between the product, the demo and the tests.
@@ -25,6 +26,8 @@ struct AppEnvironment
     MacTaskOrchestrator::Options macTasks;
     // The window's clock (the reopen guard). Null: the system clock.
     std::function<QDateTime()> windowClock;
+    // The guard that lets a later start of the application show this one's window. Null: none.
+    SingleInstance *singleInstance = nullptr;
     // How long quitting waits for TDLib to confirm the close before giving up.
     int terminationFallbackMs = 10000;
 };
