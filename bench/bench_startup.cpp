@@ -5,6 +5,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
+#include <QTemporaryDir>
 #include <QThread>
 #include <algorithm>
 #include <cstdio>
@@ -48,6 +49,9 @@ struct Launch
     {
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        // A runtime folder of its own: a demo the user has open would otherwise answer instead.
+        static QTemporaryDir runtime;
+        env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime.path());
         process.setProcessEnvironment(env);
         process.setProgram(tessalyPath());
         process.setArguments({QStringLiteral("--demo"), QStringLiteral("--report-first-paint")});

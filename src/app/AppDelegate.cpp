@@ -11,10 +11,12 @@
 #include "app/WindowPresence.h"
 #include "chat/AttachmentPresentation.h"
 #include "core/Guarded.h"
+#include "desktop/SingleInstance.h"
 #include "settings/AppTheme.h"
 #include "telegram/TelegramClient.h"
 #include "ui/BotFaceView.h"
 #include "ui/SignInView.h"
+#include "ui/StatusItem.h"
 #include "ui/TelegramWindow.h"
 #include "ui/TranscriptController.h"
 #include "ui/WidgetAlerts.h"
@@ -24,7 +26,7 @@
 AppDelegate::AppDelegate(const AppEnvironment &environment, QObject *parent)
     : QObject(parent), m_env(environment), m_selection(*environment.settings),
       m_appearance(std::make_unique<Appearance>(*environment.settings)),
-      m_presence(std::make_unique<WindowPresence>(*environment.settings)),
+      m_presence(std::make_unique<WindowPresence>(*environment.settings, environment.windowClock)),
       m_termination(std::make_unique<Termination>(environment.terminationFallbackMs))
 {
     connect(m_termination.get(), &Termination::confirmed, this, &AppDelegate::terminationConfirmed);
@@ -55,6 +57,9 @@ void AppDelegate::applicationDidFinishLaunching()
     createWindow();
     configureTitleBar();
     m_presence->attach(m_window.get());
+    if (m_env.singleInstance)
+        connect(m_env.singleInstance, &SingleInstance::showRequested, m_presence.get(),
+                &WindowPresence::applicationShouldHandleReopen);
     createCollaborators();
     showLogin();
 
@@ -150,11 +155,25 @@ void AppDelegate::createCollaborators()
 }
 
 void AppDelegate::installMainMenu() {}
-void AppDelegate::createStatusItem() {}
 void AppDelegate::configureTitleBar() {}
 void AppDelegate::attachWorkspaceFollower() {}
-void AppDelegate::refreshStatusItem() {}
 void AppDelegate::refreshSettingsWindow() {}
+
+void AppDelegate::createStatusItem()
+{
+    m_statusItem = std::make_unique<StatusItem>();
+    connect(m_statusItem.get(), &StatusItem::showMainWindowRequested, m_presence.get(),
+            &WindowPresence::showMainWindow);
+    connect(m_statusItem.get(), &StatusItem::hideMainWindowRequested, m_presence.get(),
+            &WindowPresence::hideMainWindow);
+}
+
+void AppDelegate::refreshStatusItem()
+{
+    if (m_statusItem)
+        m_statusItem->refreshStatusItem(
+            m_unread.shownCount(m_window && m_window->isKey(), m_selection.selectedChatID()));
+}
 
 void AppDelegate::startTelegramClient()
 {
@@ -297,8 +316,11 @@ void AppDelegate::changeTheme(AppTheme theme)
 
 void AppDelegate::updateAppearance(bool lightAppearance)
 {
-    if (m_appearance->updateAppearance(lightAppearance))
-        refreshSettingsWindow();
+    if (!m_appearance->updateAppearance(lightAppearance))
+        return;
+    if (m_statusItem)
+        m_statusItem->redraw();
+    refreshSettingsWindow();
 }
 
 MacTaskOrchestrator *AppDelegate::macTasks() const

@@ -19,6 +19,7 @@ class MacTaskOrchestrator;
 class OutgoingMessages;
 class SignInFlow;
 class SignInView;
+class StatusItem;
 class TelegramClient;
 class TelegramWindow;
 class Termination;
@@ -65,6 +66,8 @@ public:
     bool isTerminating() const;
     MacTaskOrchestrator *macTasks() const;
     MacAccess *macAccess() const;
+    StatusItem *statusItem() const { return m_statusItem.get(); }
+    WindowPresence *presence() const { return m_presence.get(); }
 
 signals:
     void terminationConfirmed();
@@ -108,6 +111,7 @@ private:
     // Declared after the window and the client: they go first, while what they use still exists.
     std::unique_ptr<Appearance> m_appearance;
     std::unique_ptr<WindowPresence> m_presence;
+    std::unique_ptr<StatusItem> m_statusItem;
     std::unique_ptr<Termination> m_termination;
     std::unique_ptr<SignInFlow> m_signInFlow;
     std::unique_ptr<OutgoingMessages> m_outgoing;

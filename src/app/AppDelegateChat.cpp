@@ -5,6 +5,7 @@
 #include "app/MacTaskController.h"
 #include "app/VoiceRecorder.h"
 #include "app/OutgoingMessages.h"
+#include "app/WindowPresence.h"
 #include "chat/ComposerInput.h"
 #include "core/Alerts.h"
 #include "core/Guarded.h"
@@ -18,6 +19,9 @@ void AppDelegate::wireBotFace()
     connect(m_botFace, &BotFaceView::sendRequested, this, &AppDelegate::sendComposerText);
     connect(m_botFace, &BotFaceView::chooseBotRequested, this, &AppDelegate::chooseBot);
     connect(m_botFace, &BotFaceView::retryRequested, this, &AppDelegate::retryLastMessage);
+    connect(m_botFace, &BotFaceView::pinToggled, m_presence.get(), &WindowPresence::toggleWindowPin);
+    connect(m_presence.get(), &WindowPresence::windowPinChanged, m_botFace, &BotFaceView::setPinned);
+    m_botFace->setPinned(m_presence->windowIsPinned());
     AttachmentSender *attachments = m_attachments.get();
     connect(m_botFace, &BotFaceView::attachRequested, attachments, &AttachmentSender::attachFile);
     connect(m_botFace, &BotFaceView::recordRequested, m_voice.get(), &VoiceRecorder::toggleVoiceRecording);

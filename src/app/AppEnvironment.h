@@ -11,6 +11,7 @@
 class Alerts;
 class QWidget;
 class SecretStore;
+class SingleInstance;
 class SettingsStore;
 
 // What differs between the product, the demo and the tests.
@@ -30,6 +31,10 @@ struct AppEnvironment
     std::function<std::unique_ptr<VoiceInput>()> microphone;
     // Mac tasks: the clock, watchdog and system-action backend (tests shorten or fake them).
     MacTaskOrchestrator::Options macTasks;
+    // The window's clock (the reopen guard). Null: the system clock.
+    std::function<QDateTime()> windowClock;
+    // The guard that lets a later start of the application show this one's window. Null: none.
+    SingleInstance *singleInstance = nullptr;
     // How long quitting waits for TDLib to confirm the close before giving up.
     int terminationFallbackMs = 10000;
 };

@@ -5,6 +5,8 @@
 //   --screenshot-delay MS   waits MS milliseconds first (default 1500)
 #include "app/AppDelegate.h"
 #include "app/AppEnvironmentSetup.h"
+#include "desktop/SingleInstance.h"
+#include "platform/AppPaths.h"
 #include "ui/TelegramWindow.h"
 
 #include <QApplication>
@@ -109,6 +111,16 @@ int main(int argc, char **argv)
     // Closing the window never ends the application; quitting is explicit.
     QApplication::setQuitOnLastWindowClosed(false);
 
+    // Starting the application again brings the running one's window back (the
+    // demo and each real data folder apart). A screenshot run is a tool, not a start.
+    std::unique_ptr<SingleInstance> instance;
+    if (arguments.screenshot.isEmpty()) {
+        instance =
+            std::make_unique<SingleInstance>(SingleInstance::keyFor(arguments.demo, AppPaths::dataFolder()));
+        if (instance->claim() == SingleInstance::Role::Secondary)
+            return 0;
+    }
+
     std::unique_ptr<AppEnvironmentSetup> setup;
     if (arguments.demo) {
         QString error;
@@ -122,7 +134,9 @@ int main(int argc, char **argv)
         setup = AppEnvironmentSetup::product();
     }
 
-    AppDelegate delegate(setup->environment());
+    AppEnvironment environment = setup->environment();
+    environment.singleInstance = instance.get();
+    AppDelegate delegate(environment);
     QObject::connect(&delegate, &AppDelegate::terminationConfirmed, &app, &QCoreApplication::quit);
 
     if (::socketpair(AF_UNIX, SOCK_STREAM, 0, signalPipe) == 0) {

@@ -3,6 +3,7 @@
 #include "support/AppHarness.h"
 #include "ui/ComposerTextView.h"
 #include "ui/ComposerView.h"
+#include "ui/StatusItem.h"
 #include "ui/TranscriptController.h"
 
 #include <QFile>
@@ -105,8 +106,10 @@ private slots:
 
         AppHarness::configure(R"({"command":"inject_message","chat_id":5000000102,"text":"news"})");
         QTRY_COMPARE_WITH_TIMEOUT(h.app->pendingUnreadCount(), 1, 10000);
+        QCOMPARE(h.app->statusItem()->toolTip(), QStringLiteral("Tessaly View \u00B7 1 unread messages"));
         h.app->window()->activateWindow();
         QTRY_COMPARE_WITH_TIMEOUT(h.app->pendingUnreadCount(), 0, 5000);
+        QCOMPARE(h.app->statusItem()->toolTip(), QString("Tessaly View"));
     }
 
     void aMessageTelegramRefusesComesBackToTheComposer()

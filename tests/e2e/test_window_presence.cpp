@@ -1,0 +1,161 @@
+// End to end: the window put away and brought back through the status item and
+// another start of the application.
+#include "app/WindowPresence.h"
+#include "support/AppHarness.h"
+#include "ui/StatusItem.h"
+
+#include <QMenu>
+#include <QScreen>
+#include <QToolButton>
+#include <QWindow>
+#include <QtTest>
+
+namespace {
+QAction *statusMenuItem(AppHarness &h, const QString &text)
+{
+    for (QAction *action : h.app->statusItem()->menu()->actions())
+        if (action->text() == text)
+            return action;
+    return nullptr;
+}
+
+QToolButton *pinButton(AppHarness &h)
+{
+    for (QToolButton *button : h.app->botFace()->findChildren<QToolButton *>()) {
+        const QString symbol = button->property("symbol").toString();
+        if (symbol == "pin.fill" || symbol == "pin.slash")
+            return button;
+    }
+    return nullptr;
+}
+} // namespace
+
+class TestWindowPresence : public QObject
+{
+    Q_OBJECT
+private slots:
+    // As the application runs: a hidden window does not end it.
+    void initTestCase() { QApplication::setQuitOnLastWindowClosed(false); }
+    void cleanup() { AppHarness::environmentHook = {}; }
+
+    void theStatusItemMenuHidesAndShowsTheWindow()
+    {
+        AppHarness h;
+        TelegramWindow *window = h.app->window();
+        // The session is up, so quitting at the end is answered at once.
+        QTRY_VERIFY_WITH_TIMEOUT(h.app->signInView()->isShowingQR(), 10000);
+        QVERIFY(window->isVisible());
+        QAction *hide = statusMenuItem(h, "Hide Chat Window");
+        QAction *show = statusMenuItem(h, "Show Chat Window");
+        QVERIFY(hide && show);
+
+        hide->trigger();
+        QVERIFY(!window->isVisible());
+        QVERIFY(h.app->presence()->mainWindowClosedByUser());
+        // Closed by the user: activation does not bring it back.
+        h.app->bringWindowToFront();
+        QVERIFY(!window->isVisible());
+
+        show->trigger();
+        QVERIFY(window->isVisible());
+        QVERIFY(!h.app->presence()->mainWindowClosedByUser());
+        QVERIFY(!h.app->presence()->mainWindowClosedAt());
+    }
+
+    void aReopenRightAfterClosingDoesNothing()
+    {
+        QDateTime now = QDateTime::fromString("2026-03-01T10:00:00Z", Qt::ISODate);
+        AppHarness::environmentHook = [&now](AppEnvironment &env) {
+            env.windowClock = [&now] { return now; };
+        };
+        AppHarness h;
+        TelegramWindow *window = h.app->window();
+        // The session is up, so quitting at the end is answered at once.
+        QTRY_VERIFY_WITH_TIMEOUT(h.app->signInView()->isShowingQR(), 10000);
+        QVERIFY(window->isVisible());
+        window->close();
+        QVERIFY(!window->isVisible());
+        QCOMPARE(h.app->presence()->mainWindowClosedAt(), now);
+
+        now = now.addMSecs(749);
+        h.app->presence()->applicationShouldHandleReopen();
+        QVERIFY(!window->isVisible());
+        now = now.addMSecs(1);
+        h.app->presence()->applicationShouldHandleReopen();
+        QVERIFY(window->isVisible());
+        QVERIFY(!h.app->presence()->mainWindowClosedByUser());
+    }
+
+    void thePinButtonChangesTheLevelInPlace()
+    {
+        AppHarness h(R"({"scan_delay_ms":0})");
+        QTRY_VERIFY_WITH_TIMEOUT(h.app->telegramAuthorized(), 10000);
+        TelegramWindow *window = h.app->window();
+        window->setGeometry(140, 90, 380, 430);
+        QTRY_COMPARE(window->geometry(), QRect(140, 90, 380, 430));
+        QToolButton *pin = pinButton(h);
+        QVERIFY(pin);
+        QVERIFY(h.app->presence()->windowIsPinned());
+        QVERIFY(window->windowHandle()->flags().testFlag(Qt::WindowStaysOnTopHint));
+        QCOMPARE(pin->toolTip(), QString("Window stays on top. Click to let other windows come forward."));
+
+        pin->click();
+        QVERIFY(!h.app->presence()->windowIsPinned());
+        QVERIFY(!window->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+        QVERIFY(!window->windowHandle()->flags().testFlag(Qt::WindowStaysOnTopHint));
+        QCOMPARE(pin->property("symbol").toString(), QString("pin.slash"));
+        QCOMPARE(pin->toolTip(), QString("Keep window on top"));
+        // Same place, still on screen: the native window was not recreated.
+        QVERIFY(window->isVisible());
+        QCOMPARE(window->geometry(), QRect(140, 90, 380, 430));
+
+        pin->click();
+        QVERIFY(h.app->presence()->windowIsPinned());
+        QVERIFY(window->windowHandle()->flags().testFlag(Qt::WindowStaysOnTopHint));
+        QCOMPARE(pin->property("symbol").toString(), QString("pin.fill"));
+        QVERIFY(window->isVisible());
+        QCOMPARE(window->geometry(), QRect(140, 90, 380, 430));
+    }
+
+    void aSavedOriginIsUsedOnlyWhereItStillReachesTheScreen()
+    {
+        const auto notFollowing = [](const QString &origin) {
+            return [origin](SettingsStore &s) {
+                s.setBool("followActiveSpaceEnabled", false);
+                s.setString("primaryWindowOrigin", origin);
+            };
+        };
+        const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
+        {
+            // A display that is no longer connected: the window stays where it was put.
+            AppHarness h(R"({"scan_delay_ms":"never"})", {}, notFollowing("{5000, 4000}"));
+            QTRY_VERIFY_WITH_TIMEOUT(h.app->signInView()->isShowingQR(), 10000);
+            QCOMPARE(h.app->window()->geometry().topLeft(), QPoint(120, 120));
+        }
+        {
+            AppHarness h(R"({"scan_delay_ms":"never"})", {}, notFollowing("{30, 40}"));
+            QTRY_VERIFY_WITH_TIMEOUT(h.app->signInView()->isShowingQR(), 10000);
+            QCOMPARE(h.app->window()->pos(), QPoint(30, 40));
+        }
+        {
+            // Partly off the screen: pulled in whole.
+            const QPoint partly = area.bottomRight() - QPoint(100, 100);
+            AppHarness h(R"({"scan_delay_ms":"never"})", {},
+                         notFollowing(QString("{%1, %2}").arg(partly.x()).arg(partly.y())));
+            QTRY_VERIFY_WITH_TIMEOUT(h.app->signInView()->isShowingQR(), 10000);
+            // Placed before it is first shown, at its size then (the decorations come later).
+            QCOMPARE(h.app->window()->pos(), area.bottomRight() + QPoint(1, 1) - QPoint(365, 420));
+        }
+    }
+
+    void everyMoveIsRemembered()
+    {
+        AppHarness h;
+        QTRY_VERIFY_WITH_TIMEOUT(h.app->signInView()->isShowingQR(), 10000);
+        h.app->window()->move(210, 95);
+        QTRY_COMPARE(h.settings->string("primaryWindowOrigin").value_or(QString()), QString("{210, 95}"));
+    }
+};
+
+QTEST_MAIN(TestWindowPresence)
+#include "test_window_presence.moc"
