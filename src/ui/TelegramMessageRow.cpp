@@ -5,6 +5,7 @@
 #include "chat/ReactionMessage.h"
 #include "chat/TypingIndicator.h"
 #include "speech/MessageSpeaker.h"
+#include "speech/ReadAloudText.h"
 #include "ui/AudioPlayback.h"
 #include "ui/CodeBlockView.h"
 #include "ui/IconTable.h"
@@ -311,11 +312,12 @@ void TelegramMessageRow::toggleReadAloud()
         speaker->stop();
         return;
     }
-    if (m_message.text.trimmed().isEmpty())
+    const QString spoken = ReadAloudText::plain(m_message.text);
+    if (spoken.isEmpty())
         return;
     setActionButton(m_readAloudButton, QStringLiteral("stop.fill"), QStringLiteral("Stop reading"));
     QPointer<TelegramMessageRow> self(this);
-    speaker->speak(m_message.text, this, [self] {
+    speaker->speak(spoken, this, [self] {
         if (self)
             self->restoreReadAloudButton();
     });
