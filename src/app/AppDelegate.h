@@ -16,6 +16,7 @@ class MacAccess;
 class MacTaskController;
 class MacTaskOrchestrator;
 class OutgoingMessages;
+class ReadAloud;
 class SignInFlow;
 class SignInView;
 class TelegramClient;
@@ -110,4 +111,5 @@ private:
     std::unique_ptr<SignInFlow> m_signInFlow;
     std::unique_ptr<OutgoingMessages> m_outgoing;
     std::unique_ptr<MacTaskController> m_mac;
+    std::unique_ptr<ReadAloud> m_readAloud;
 };

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "agent/MacTaskOrchestrator.h"
+#include "speech/MessageSpeaker.h"
 #include "telegram/TelegramClient.h"
 
 #include <QString>
@@ -23,6 +24,8 @@ struct AppEnvironment
     std::function<QString(QWidget *window, const QString &suggestedName)> chooseSaveLocation;
     // Mac tasks: the clock, watchdog and system-action backend (tests shorten or fake them).
     MacTaskOrchestrator::Options macTasks;
+    // The speech engine for reading aloud. Null: the system's engine through Qt.
+    MessageSpeaker::EngineFactory speechEngine;
     // How long quitting waits for TDLib to confirm the close before giving up.
     int terminationFallbackMs = 10000;
 };

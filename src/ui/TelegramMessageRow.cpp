@@ -64,8 +64,7 @@ TelegramMessageRow::TelegramMessageRow(const BotMessage &message, const MessageR
 TelegramMessageRow::~TelegramMessageRow()
 {
     // A discarded row takes its speech with it; shared audio keeps playing.
-    if (m_context.speaker && m_context.speaker->isSpeaking(this))
-        m_context.speaker->stop();
+    stopReadingAloud();
     for (const auto &preview : std::as_const(m_mediaPreviews))
         delete preview.data();
     for (const auto &preview : std::as_const(m_pdfPreviews))
@@ -321,6 +320,12 @@ void TelegramMessageRow::toggleReadAloud()
         if (self)
             self->restoreReadAloudButton();
     });
+}
+
+void TelegramMessageRow::stopReadingAloud()
+{
+    if (m_context.speaker)
+        m_context.speaker->release(this);
 }
 
 void TelegramMessageRow::restoreReadAloudButton()
