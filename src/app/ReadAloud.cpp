@@ -12,6 +12,9 @@ ReadAloud::ReadAloud(const SettingsStore &settings, BotFaceView *face, MessageSp
     if (!engine)
         engine = [] { return std::make_unique<QtSpeechEngine>(); };
     speaker->setEngineFactory(std::move(engine));
+    speaker->selectedVoiceIdentifier = [&settings] {
+        return SpeechPreferences::selectedVoiceIdentifier(settings);
+    };
     speaker->onUnavailable = [face](const QString &reason) { face->showStatus(unavailableText(reason)); };
 
     // The transcript decides which messages are new from the bot and skips a

@@ -77,9 +77,16 @@ void MessageSpeaker::sayFirst()
 {
     const Utterance first = m_queue.first();
     if (SpeechEngine *speech = engine())
-        speech->say(first.id, first.text);
+        speech->say(first.id, first.text, voiceFor(*speech));
     else
         engineFailed(first.id, tr("No speech engine is installed."));
+}
+
+QString MessageSpeaker::voiceFor(SpeechEngine &speech) const
+{
+    const std::optional<QString> stored = selectedVoiceIdentifier ? selectedVoiceIdentifier() : std::nullopt;
+    const auto voice = ReadAloudVoice::bestVoice(speech.voices(), stored, preferredLanguage);
+    return voice ? voice->identifier : QString();
 }
 
 void MessageSpeaker::stopSynthesizer()

@@ -7,6 +7,7 @@
 #include <QString>
 #include <functional>
 #include <memory>
+#include <optional>
 
 // The application's one speaker. It reads a message on demand for one owner
 // (a message row) at a time, and queues new messages read automatically. The
@@ -26,6 +27,10 @@ public:
     // The engine is made on first use: nothing loads until something is read.
     // Without a factory, reading aloud is not available.
     void setEngineFactory(EngineFactory factory);
+    // The stored voice (none: the best one installed), read for each text.
+    std::function<std::optional<QString>()> selectedVoiceIdentifier;
+    // The language voices are ranked for; the system's by default.
+    QString preferredLanguage = ReadAloudVoice::preferredLanguage();
     // The engine could not speak; the reason is the engine's own words.
     std::function<void(const QString &reason)> onUnavailable;
 
@@ -56,6 +61,7 @@ private:
     Utterance makeUtterance(const QString &text);
     void hand(const Utterance &utterance);
     void sayFirst();
+    QString voiceFor(SpeechEngine &speech) const;
     void stopSynthesizer();
     SpeechEngine *engine();
     void engineFinished(quint64 id);

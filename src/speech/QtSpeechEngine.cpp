@@ -17,7 +17,40 @@ QtSpeechEngine::~QtSpeechEngine()
     m_speech->stop(QTextToSpeech::BoundaryHint::Immediate);
 }
 
-void QtSpeechEngine::say(quint64 id, const QString &text)
+QList<ReadAloudVoice::Voice> QtSpeechEngine::voices()
+{
+    if (m_voices)
+        return *m_voices;
+    m_voices.emplace();
+    const QLocale original = m_speech->locale();
+    for (const QLocale &locale : m_speech->availableLocales()) {
+        m_speech->setLocale(locale);
+        for (const QVoice &voice : m_speech->availableVoices()) {
+            const ReadAloudVoice::Voice listed =
+                ReadAloudVoice::fromEngine(m_speech->engine(), voice.name(), locale.name());
+            if (m_engineVoices.contains(listed.identifier))
+                continue;
+            m_engineVoices.insert(listed.identifier, EngineVoice{locale, voice});
+            m_voices->append(listed);
+        }
+    }
+    m_speech->setLocale(original);
+    return *m_voices;
+}
+
+void QtSpeechEngine::useVoice(const QString &identifier)
+{
+    if (identifier == m_voiceInUse)
+        return;
+    const auto found = m_engineVoices.constFind(identifier);
+    if (found == m_engineVoices.constEnd())
+        return;
+    m_speech->setLocale(found->locale);
+    m_speech->setVoice(found->voice);
+    m_voiceInUse = identifier;
+}
+
+void QtSpeechEngine::say(quint64 id, const QString &text, const QString &voiceIdentifier)
 {
     m_current = id;
     m_seenSpeaking = false;
@@ -32,6 +65,7 @@ void QtSpeechEngine::say(quint64 id, const QString &text)
         fail(m_speech->errorString());
         return;
     }
+    useVoice(voiceIdentifier);
     m_speech->say(text);
 }
 

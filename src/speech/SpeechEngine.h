@@ -1,5 +1,7 @@
 #pragma once
 
+#include "speech/ReadAloudVoice.h"
+
 #include <QObject>
 #include <QString>
 
@@ -12,8 +14,11 @@ class SpeechEngine : public QObject
 public:
     using QObject::QObject;
 
-    // Starts speaking text; ends with finished(id) or failed(id, reason) unless stop() comes first.
-    virtual void say(quint64 id, const QString &text) = 0;
+    // The installed voices, in the engine's order.
+    virtual QList<ReadAloudVoice::Voice> voices() = 0;
+    // Starts speaking text with the voice of that identifier (empty: the engine's default);
+    // ends with finished(id) or failed(id, reason) unless stop() comes first.
+    virtual void say(quint64 id, const QString &text, const QString &voiceIdentifier) = 0;
     // Stops at once (not at a word boundary); the stopped text reports nothing more.
     virtual void stop() = 0;
 

@@ -95,6 +95,26 @@ private slots:
         QTRY_VERIFY(!speaker.isSpeaking());
     }
 
+    void eachTextUsesTheStoredVoiceWhileItIsInstalled()
+    {
+        FakeSpeech speech;
+        speech.installed = {ReadAloudVoice::fromEngine("flite", "slt", "en_US"),
+                            ReadAloudVoice::fromEngine("flite", "kal", "en_GB")};
+        MessageSpeaker speaker;
+        speaker.preferredLanguage = QStringLiteral("en-GB");
+        speaker.setEngineFactory(speech.factory());
+        std::optional<QString> stored;
+        speaker.selectedVoiceIdentifier = [&] { return stored; };
+
+        speaker.enqueue("automatic");
+        stored = QStringLiteral("flite/slt/en_US");
+        speaker.speak("stored", &rowA, [] {});
+        stored = QStringLiteral("flite/removed/en_US");
+        speaker.speak("stored voice gone", &rowA, [] {});
+        QCOMPARE(speech.engine->voicesUsed,
+                 (QStringList{"flite/kal/en_GB", "flite/slt/en_US", "flite/kal/en_GB"}));
+    }
+
     void anEngineThatCannotSpeakRestoresAndSaysSo()
     {
         // No engine at all: the button comes back before speak returns.

@@ -37,6 +37,22 @@ private slots:
         qInfo("engines: %s; reports: %s", qPrintable(QTextToSpeech::availableEngines().join(", ")),
               qPrintable(reasons.isEmpty() ? QStringLiteral("spoken") : reasons.join(" / ")));
     }
+
+    void voicesOfEveryLocaleAreListedOnceWithTheirEngine()
+    {
+        QtSpeechEngine engine;
+        const QList<ReadAloudVoice::Voice> voices = engine.voices();
+        QSet<QString> seen;
+        for (const ReadAloudVoice::Voice &voice : voices) {
+            qInfo("%s  %s", qPrintable(voice.identifier), qPrintable(ReadAloudVoice::displayName(voice)));
+            QVERIFY(!seen.contains(voice.identifier));
+            seen.insert(voice.identifier);
+            QCOMPARE(voice.identifier.section('/', 1, 1), voice.name);
+            QVERIFY(!voice.language.contains('_'));
+        }
+        // Asked again, the engine answers from what it gathered.
+        QCOMPARE(engine.voices(), voices);
+    }
 };
 
 QTEST_GUILESS_MAIN(QtSpeechEngineTest)

@@ -16,9 +16,15 @@ public:
     // When set, every text fails at once with this reason (as an engine without audio does).
     std::optional<QString> failure;
 
-    void say(quint64 id, const QString &text) override
+    QList<ReadAloudVoice::Voice> installed;
+    // The voice of each text said.
+    QStringList voicesUsed;
+
+    QList<ReadAloudVoice::Voice> voices() override { return installed; }
+    void say(quint64 id, const QString &text, const QString &voice) override
     {
         said << text;
+        voicesUsed << voice;
         m_current = id;
         if (failure)
             emit failed(std::exchange(m_current, 0), *failure);
@@ -44,12 +50,14 @@ struct FakeSpeech
 {
     FakeSpeechEngine *engine = nullptr;
     std::optional<QString> failure;
+    QList<ReadAloudVoice::Voice> installed;
 
     MessageSpeaker::EngineFactory factory()
     {
         return [this]() -> std::unique_ptr<SpeechEngine> {
             auto made = std::make_unique<FakeSpeechEngine>();
             made->failure = failure;
+            made->installed = installed;
             engine = made.get();
             return made;
         };
