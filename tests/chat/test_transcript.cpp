@@ -102,8 +102,7 @@ private slots:
         const QList<BotMessage> cached{message("10", "newest")};
         const QList<BotMessage> server{message("5", "old"), message("6", "older"), message("10", "newest")};
         QCOMPARE(counter.messagesChanged(cached, server, true, false, botA), 0);
-        QCOMPARE(counter.messagesChanged(server, server + QList<BotMessage>{message("11", "new")}, true,
-                                         false, botA),
+        QCOMPARE(counter.messagesChanged(server, server + QList<BotMessage>{message("11", "new")}, true, false, botA),
                  1);
     }
 
