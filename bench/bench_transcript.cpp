@@ -100,7 +100,7 @@ int main(int argc, char **argv)
     for (int run = 0; run < runs; ++run) {
         TranscriptView view;
         AudioPlayback audio(std::make_unique<NullSink>(), {});
-        SilentMessageSpeaker speaker;
+        MessageSpeaker speaker;
         TranscriptController controller(&view, &audio, &speaker, nullptr);
         controller.setConversation(QStringLiteral("42"));
         view.resize(365, 600);

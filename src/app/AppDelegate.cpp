@@ -5,6 +5,7 @@
 #include "app/AttachmentSender.h"
 #include "app/MacTaskController.h"
 #include "app/OutgoingMessages.h"
+#include "app/ReadAloud.h"
 #include "app/SignInFlow.h"
 #include "app/Termination.h"
 #include "app/VoiceRecorder.h"
@@ -149,6 +150,8 @@ void AppDelegate::createCollaborators()
     mac.reopenWindow = [this] { m_presence->reopen(); };
     m_mac = std::make_unique<MacTaskController>(std::move(mac));
     connect(m_mac.get(), &MacTaskController::accessChanged, this, &AppDelegate::refreshSettingsWindow);
+
+    m_readAloud = std::make_unique<ReadAloud>(*m_env.settings, m_botFace, m_env.speechEngine);
 
     wireBotFace();
     m_appearance->attach(m_window.get(), m_signIn, m_botFace);

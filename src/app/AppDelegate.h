@@ -17,6 +17,7 @@ class MacAccess;
 class MacTaskController;
 class MacTaskOrchestrator;
 class OutgoingMessages;
+class ReadAloud;
 class SignInFlow;
 class SignInView;
 class StatusItem;
@@ -118,4 +119,5 @@ private:
     std::unique_ptr<AttachmentSender> m_attachments;
     std::unique_ptr<VoiceRecorder> m_voice;
     std::unique_ptr<MacTaskController> m_mac;
+    std::unique_ptr<ReadAloud> m_readAloud;
 };

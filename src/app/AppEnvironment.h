@@ -1,6 +1,7 @@
 #pragma once
 
 #include "agent/MacTaskOrchestrator.h"
+#include "speech/MessageSpeaker.h"
 #include "telegram/TelegramClient.h"
 #include "ui/VoiceInput.h"
 #include "ui/WebcamPhotoCapture.h"
@@ -35,6 +36,8 @@ struct AppEnvironment
     std::function<QDateTime()> windowClock;
     // The guard that lets a later start of the application show this one's window. Null: none.
     SingleInstance *singleInstance = nullptr;
+    // The speech engine for reading aloud. Null: the system's engine through Qt.
+    MessageSpeaker::EngineFactory speechEngine;
     // How long quitting waits for TDLib to confirm the close before giving up.
     int terminationFallbackMs = 10000;
 };

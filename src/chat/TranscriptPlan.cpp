@@ -23,12 +23,22 @@ TranscriptPlan TranscriptPlan::plan(const QList<BotMessage> &messages, const QSt
     for (const BotMessage &message : displayed)
         previous.insert(message.id, message);
 
-    for (const BotMessage &message : std::as_const(result.visible)) {
+    // Older history that loads after the newest message (the chat's last
+    // message comes first, its history later) is not news: only what follows
+    // the last message shown before counts as fresh.
+    qsizetype newsFrom = 0;
+    for (qsizetype i = 0; i < result.visible.size(); ++i) {
+        const BotMessage &message = result.visible[i];
+        if (!message.isEphemeral && previous.contains(message.id))
+            newsFrom = i + 1;
+    }
+    for (qsizetype i = 0; i < result.visible.size(); ++i) {
+        const BotMessage &message = result.visible[i];
         if (previous.contains(message.id))
             continue;
         if (message.isOutgoing)
             result.ownMessageAdded = true;
-        else if (!message.isEphemeral)
+        else if (!message.isEphemeral && i >= newsFrom)
             result.fresh << message;
     }
 

@@ -14,7 +14,8 @@ struct TranscriptPlan
 {
     // The filtered list, in display order, one message per id.
     QList<BotMessage> visible;
-    // Incoming, not ephemeral, and not displayed before: candidates for reading aloud.
+    // Incoming, not ephemeral, not displayed before, and after the last message
+    // displayed before: candidates for reading aloud.
     QList<BotMessage> fresh;
     // Rows whose message is no longer visible; they leave the column.
     QStringList removedRowIDs;

@@ -28,7 +28,7 @@ constexpr int statusLingerMs = 8000;
 } // namespace
 
 BotFaceView::BotFaceView(QWidget *parent)
-    : QWidget(parent), m_speaker(std::make_unique<SilentMessageSpeaker>()), m_audio(new AudioPlayback(this)),
+    : QWidget(parent), m_speaker(std::make_unique<MessageSpeaker>()), m_audio(new AudioPlayback(this)),
       m_mermaid(new MermaidHost(QString(), this))
 {
     m_toolbar = new QWidget(this);

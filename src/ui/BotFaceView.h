@@ -36,6 +36,7 @@ public:
     TranscriptView *transcriptView() const { return m_transcriptView; }
     ComposerView *composer() const { return m_composer; }
     AudioPlayback *audio() const { return m_audio; }
+    MessageSpeaker *speaker() const { return m_speaker.get(); }
     QLineEdit *searchField() const { return m_search; }
 
     // Shows a full list (no search change, no forced rebuild), scrolled to the bottom.

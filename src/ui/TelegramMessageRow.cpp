@@ -5,6 +5,7 @@
 #include "chat/ReactionMessage.h"
 #include "chat/TypingIndicator.h"
 #include "speech/MessageSpeaker.h"
+#include "speech/ReadAloudText.h"
 #include "ui/AudioPlayback.h"
 #include "ui/CodeBlockView.h"
 #include "ui/IconTable.h"
@@ -63,8 +64,7 @@ TelegramMessageRow::TelegramMessageRow(const BotMessage &message, const MessageR
 TelegramMessageRow::~TelegramMessageRow()
 {
     // A discarded row takes its speech with it; shared audio keeps playing.
-    if (m_context.speaker && m_context.speaker->isSpeaking(this))
-        m_context.speaker->stop();
+    stopReadingAloud();
     for (const auto &preview : std::as_const(m_mediaPreviews))
         delete preview.data();
     for (const auto &preview : std::as_const(m_pdfPreviews))
@@ -311,14 +311,21 @@ void TelegramMessageRow::toggleReadAloud()
         speaker->stop();
         return;
     }
-    if (m_message.text.trimmed().isEmpty())
+    const QString spoken = ReadAloudText::plain(m_message.text);
+    if (spoken.isEmpty())
         return;
     setActionButton(m_readAloudButton, QStringLiteral("stop.fill"), QStringLiteral("Stop reading"));
     QPointer<TelegramMessageRow> self(this);
-    speaker->speak(m_message.text, this, [self] {
+    speaker->speak(spoken, this, [self] {
         if (self)
             self->restoreReadAloudButton();
     });
+}
+
+void TelegramMessageRow::stopReadingAloud()
+{
+    if (m_context.speaker)
+        m_context.speaker->release(this);
 }
 
 void TelegramMessageRow::restoreReadAloudButton()

@@ -69,6 +69,8 @@ public:
     // Button actions.
     void copyMessage();
     void toggleReadAloud();
+    // The row is leaving the transcript: its speech, if any, stops at once.
+    void stopReadingAloud();
     void replyToMessage();
     void reactionButtonPressed(const QString &reaction);
     void deleteMessagePressed();

@@ -84,6 +84,8 @@ void TranscriptView::discardRow(const QString &id)
         return;
     m_column->removeWidget(row);
     row->hide();
+    // Its speech ends now, not when the row is finally deleted.
+    row->stopReadingAloud();
     // Deleting now would pull a row out from under its own button's click.
     row->deleteLater();
 }

@@ -311,6 +311,21 @@ private slots:
         QCOMPARE(ids(plan.fresh), QStringList({"1", "8"}));
     }
 
+    void historyLoadedBeforeTheLastMessageIsNotFresh()
+    {
+        // The chat's last message is published first, its history next, then a reply behind the typing row.
+        BotMessage typing = message("typing-indicator", "Typing…");
+        typing.isEphemeral = true;
+        const QList<BotMessage> first{message("5", "last")};
+        const QList<BotMessage> history{message("1", "old"), message("2", "mine", true),
+                                        message("3", "older"), message("5", "last"), typing};
+        QCOMPARE(ids(TranscriptPlan::plan(history, "", first, {"5"}, false).fresh), QStringList{});
+        const QList<BotMessage> replied{message("1", "old"), message("5", "last"), message("6", "reply"),
+                                        message("7", "more"), typing};
+        QCOMPARE(ids(TranscriptPlan::plan(replied, "", history, {"1", "2", "3", "5"}, false).fresh),
+                 QStringList({"6", "7"}));
+    }
+
     void autoReadSkipsTheHistoryOnce()
     {
         AutoReadGate gate;

@@ -1,5 +1,6 @@
 #include "chat/TypingIndicator.h"
 #include "speech/MessageSpeaker.h"
+#include "support/FakeSpeechEngine.h"
 #include "ui/AudioPlayback.h"
 #include "ui/CodeBlockView.h"
 #include "ui/TelegramMessageRow.h"
@@ -11,6 +12,7 @@
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QTest>
+#include <QToolButton>
 #include <QWheelEvent>
 
 namespace {
@@ -46,7 +48,7 @@ struct Transcript
 {
     TranscriptView view;
     AudioPlayback audio{std::make_unique<NullSink>(), {}};
-    SilentMessageSpeaker speaker;
+    MessageSpeaker speaker;
     TranscriptController controller{&view, &audio, &speaker, nullptr};
 
     Transcript()
@@ -251,6 +253,74 @@ private slots:
         t.controller.setMacTask(TypingIndicator::MacTask{true, true, QStringLiteral("Step 1")});
         QCOMPARE(t.ids().last(), TypingIndicator::macProgressItemID);
         QCOMPARE(handed.size(), 1);
+    }
+
+    void readAloudButtonTogglesOneRowAtATime()
+    {
+        Transcript t;
+        FakeSpeech speech;
+        t.speaker.setEngineFactory(speech.factory());
+        QList<BotMessage> list{message("1", "**Hello** [docs](https://example.com)"),
+                               message("3", "```\nonly code\n```"), message("5", "Other")};
+        t.controller.showMessages(list, true, false);
+        const auto button = [&](const QString &id) {
+            return t.view.messageRows().value(id)->actionButton(QStringLiteral("speaker.wave.2"));
+        };
+        const QString read = QStringLiteral("Read message aloud");
+        const QString stop = QStringLiteral("Stop reading");
+
+        button("1")->click();
+        QCOMPARE(speech.said(), QStringList{"Hello docs"});
+        QCOMPARE(button("1")->toolTip(), stop);
+        QCOMPARE(button("1")->accessibleName(), stop);
+
+        // Nothing is left of a code-only message: its button does nothing.
+        button("3")->click();
+        QCOMPARE(button("3")->toolTip(), read);
+        QCOMPARE(speech.said().size(), 1);
+
+        // Another row takes over and the first one's button comes back.
+        button("5")->click();
+        QCOMPARE(button("1")->toolTip(), read);
+        QCOMPARE(button("5")->toolTip(), stop);
+        QCOMPARE(speech.engine->stops, 1);
+
+        // Pressing the speaking row stops it; pressing again reads from the beginning.
+        button("5")->click();
+        QCOMPARE(button("5")->toolTip(), read);
+        QVERIFY(!t.speaker.isSpeaking());
+        button("5")->click();
+        QCOMPARE(speech.said(), (QStringList{"Hello docs", "Other", "Other"}));
+        QCOMPARE(button("5")->toolTip(), stop);
+
+        // Spoken to the end: the button comes back by itself.
+        speech.engine->finishCurrent();
+        QTRY_COMPARE(button("5")->toolTip(), read);
+    }
+
+    void removedOrRebuiltRowStopsItsSpeechAtOnce()
+    {
+        Transcript t;
+        FakeSpeech speech;
+        t.speaker.setEngineFactory(speech.factory());
+        QList<BotMessage> list{message("1", "First"), message("2", "Second")};
+        t.controller.showMessages(list, true, false);
+        t.view.messageRows().value("2")->actionButton(QStringLiteral("speaker.wave.2"))->click();
+        QVERIFY(t.speaker.isSpeaking());
+
+        // The row is deleted only later; its speech ends now.
+        list.removeLast();
+        t.controller.showMessages(list, true, false);
+        QVERIFY(!t.speaker.isSpeaking());
+        QCOMPARE(speech.engine->stops, 1);
+
+        // An edited message gets a new row, which is not reading.
+        t.view.messageRows().value("1")->actionButton(QStringLiteral("speaker.wave.2"))->click();
+        list[0].text = list[0].segments[0].text = QStringLiteral("First, edited");
+        t.controller.showMessages(list, true, false);
+        QVERIFY(!t.speaker.isSpeaking());
+        QCOMPARE(t.view.messageRows().value("1")->actionButton(QStringLiteral("speaker.wave.2"))->toolTip(),
+                 QStringLiteral("Read message aloud"));
     }
 
     void staysPinnedToTheBottom()
