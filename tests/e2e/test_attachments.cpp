@@ -96,6 +96,31 @@ private slots:
         QCOMPARE(sentAttachments(*m_h, BotMessageSegment::AttachmentKind::Pdf, "the quarterly report"), 1);
     }
 
+    void filesThatCannotBePreparedAreNotSent()
+    {
+        ComposerTextView *input = m_h->app->botFace()->composer()->input();
+        QFile broken(m_dir->filePath("broken.png"));
+        QVERIFY(broken.open(QIODevice::WriteOnly));
+        broken.write("\x89PNG not really");
+        broken.close();
+        input->onPasteFile(QUrl::fromLocalFile(broken.fileName()));
+        QCOMPARE(m_h->app->botFace()->statusText(), QString("Could not open this photo."));
+        QVERIFY(!m_h->app->window()->findChild<PhotoPreview *>());
+
+        // A file where the outgoing folder belongs: nothing can be copied there.
+        const QString outgoing = m_h->app->client()->baseDirectory() + "/outgoing";
+        QDir(outgoing).removeRecursively();
+        QFile blocker(outgoing);
+        QVERIFY(blocker.open(QIODevice::WriteOnly));
+        blocker.close();
+        input->setPlainText("keep me");
+        input->onPasteFile(QUrl::fromLocalFile(m_dir->filePath("report.pdf")));
+        QVERIFY(m_h->app->botFace()->statusText().startsWith("Could not prepare the attachment: "));
+        QCOMPARE(input->toPlainText(), QString("keep me"));
+        QTest::qWait(300);
+        QCOMPARE(sentAttachments(*m_h, BotMessageSegment::AttachmentKind::Pdf), 0);
+    }
+
     void takePhotoOpensThePreviewOrSaysWhyNot()
     {
         // A camera that is there: its photo goes to the preview.
