@@ -5,9 +5,12 @@
 #include "ui/ComposerView.h"
 #include "ui/PhotoPreview.h"
 #include "ui/RecordingWaveformView.h"
+#include "ui/TelegramMessageRow.h"
+#include "ui/TranscriptView.h"
 #include "ui/TranscriptController.h"
 
 #include <QFileDialog>
+#include <QLabel>
 #include <QProcess>
 #include <cmath>
 #include <QMenu>
@@ -119,6 +122,29 @@ private slots:
         QCOMPARE(input->toPlainText(), QString("keep me"));
         QTest::qWait(300);
         QCOMPARE(sentAttachments(*m_h, BotMessageSegment::AttachmentKind::Pdf), 0);
+    }
+
+    void aDocumentShowsSendingUntilTelegramConfirmsIt()
+    {
+        TranscriptView *view = m_h->app->botFace()->transcript()->view();
+        // The line under the sent PDF's attachment, or why there is none to read.
+        const auto transferLine = [&]() -> QString {
+            for (const BotMessage &m : m_h->app->telegramMessages()) {
+                if (!m.isOutgoing || m.segments.isEmpty() ||
+                    m.segments.first().attachmentKind != BotMessageSegment::AttachmentKind::Pdf)
+                    continue;
+                const TelegramMessageRow *row = view->row(m.id);
+                if (!row)
+                    return QStringLiteral("<no row>");
+                const QList<QLabel *> labels = row->transferLabels();
+                return labels.isEmpty() ? QString() : labels.first()->text();
+            }
+            return QStringLiteral("<no message>");
+        };
+        m_h->app->botFace()->composer()->input()->onPasteFile(QUrl::fromLocalFile(m_dir->filePath("report.pdf")));
+        QTRY_VERIFY_WITH_TIMEOUT(transferLine().startsWith(QStringLiteral("Sending…")), 10000);
+        QTRY_COMPARE_WITH_TIMEOUT(transferLine(), QString(), 10000);
+        QCOMPARE(sentAttachments(*m_h, BotMessageSegment::AttachmentKind::Pdf), 1);
     }
 
     void takePhotoOpensThePreviewOrSaysWhyNot()
