@@ -53,7 +53,8 @@ PeekabooResult failure(const QString &text)
 PeekabooBridge::PeekabooBridge(SettingsStore &settings, SecretStore &secrets, PeekabooLog &log,
                                Options options)
     : m_settings(settings), m_keychain(secrets), m_log(log), m_options(std::move(options)),
-      m_skills(m_options.home), m_poller(log)
+      m_skills(m_options.home), m_poller(log),
+      m_chatGPT(m_settings, [this] { return executable(); }, m_options.signIn, m_options.setupLimits.accountStatus)
 {
 }
 
@@ -73,6 +74,21 @@ std::optional<PeekabooCommand> PeekabooBridge::executable() const
 {
     return PeekabooTool::locate(
         m_options.locations.value_or(PeekabooToolLocations::standard(m_options.home)));
+}
+
+void PeekabooBridge::checkAvailability(PeekabooSetup::AvailabilityCompletion completion) const
+{
+    PeekabooSetup::checkAvailability(executable(), m_options.setupLimits, std::move(completion));
+}
+
+void PeekabooBridge::prefetch(PeekabooSetup::ErrorCompletion completion) const
+{
+    PeekabooSetup::prefetch(executable(), m_options.setupLimits, std::move(completion));
+}
+
+void PeekabooBridge::requestPermissions(PeekabooSetup::ErrorCompletion completion) const
+{
+    PeekabooSetup::requestPermissions(executable(), m_options.setupLimits, std::move(completion));
 }
 
 bool PeekabooBridge::hasCredential() const
