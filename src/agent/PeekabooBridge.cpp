@@ -245,6 +245,7 @@ void PeekabooBridge::run(const QString &task, MacAccessLevel access, Activity on
     request.timeLimit = m_options.agentTimeLimit;
     request.killGrace = m_options.killGrace;
     request.tempFilePrefix = QStringLiteral("peekaboo");
+    request.captureLimit = PeekabooTool::captureLimit;
     request.onTimeLimit = [self, runId, limitSeconds] {
         if (!self || self->m_runId != runId)
             return;
@@ -314,6 +315,8 @@ void PeekabooBridge::finishRun(quint64 runId, const ProcessRunner::Result &resul
         header += QStringLiteral(" (timed out)");
     else if (cancelled)
         header += QStringLiteral(" (cancelled)");
+    if (result.outputCut)
+        header += QStringLiteral(" (output cut at %1 MiB)").arg(PeekabooTool::captureLimit / (1024 * 1024));
     QString body = standardOutput;
     if (!standardError.trimmed().isEmpty())
         body += QStringLiteral("\n--- stderr ---\n") + standardError;
@@ -360,6 +363,7 @@ void PeekabooBridge::test(const std::optional<QString> &model, Completion comple
     request.timeLimit = m_options.testTimeLimit;
     request.killGrace = m_options.killGrace;
     request.tempFilePrefix = QStringLiteral("peekaboo");
+    request.captureLimit = PeekabooTool::captureLimit;
     QPointer<PeekabooBridge> self(this);
     ProcessRunner::run(std::move(request), [self, completion](const ProcessRunner::Result &result) {
         if (!self)

@@ -72,12 +72,16 @@ bool groupHasMembers(qint64 groupId)
     return groupId > 0 && ::kill(-pid_t(groupId), 0) == 0;
 }
 
-QByteArray readWhole(const QString &path)
+// The file's start, at most limit bytes (0: all); cut says whether more was there.
+QByteArray readCapture(const QString &path, qint64 limit, bool &cut)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return {};
-    return file.readAll();
+    if (limit <= 0 || file.size() <= limit)
+        return file.readAll();
+    cut = true;
+    return file.read(limit);
 }
 
 void configure(QProcess &process, const ProcessRunner::Request &request, const QString &outPath,
@@ -318,8 +322,8 @@ void ProcessRunner::onErrorOccurred(QProcess::ProcessError error)
 void ProcessRunner::collectOutput(Result &result)
 {
     if (m_request.capture == Capture::TempFiles) {
-        result.standardOutput = readWhole(m_outPath);
-        result.standardError = readWhole(m_errPath);
+        result.standardOutput = readCapture(m_outPath, m_request.captureLimit, result.outputCut);
+        result.standardError = readCapture(m_errPath, m_request.captureLimit, result.outputCut);
     } else if (m_request.capture == Capture::Pipes && m_process) {
         result.standardOutput = m_process->readAllStandardOutput();
         result.standardError = m_process->readAllStandardError();
@@ -415,8 +419,8 @@ ProcessRunner::Result ProcessRunner::runBlocking(const Request &request)
     result.status = process.exitCode();
     result.signalled = process.exitStatus() == QProcess::CrashExit;
     if (request.capture == Capture::TempFiles) {
-        result.standardOutput = readWhole(outPath);
-        result.standardError = readWhole(errPath);
+        result.standardOutput = readCapture(outPath, request.captureLimit, result.outputCut);
+        result.standardError = readCapture(errPath, request.captureLimit, result.outputCut);
         QFile::remove(outPath);
         QFile::remove(errPath);
     } else if (request.capture == Capture::Pipes) {

@@ -58,6 +58,9 @@ public:
         // they are killed.
         std::chrono::milliseconds killGrace{std::chrono::seconds(5)};
         Capture capture = Capture::TempFiles;
+        // TempFiles: at most this many bytes of each file are read, from its
+        // start; zero reads them whole. A runaway child cannot fill memory.
+        qint64 captureLimit = 0;
         // Temporary files are named <prefix>-<uuid>.out and <prefix>-<uuid>.err.
         QString tempFilePrefix = QStringLiteral("process");
         // Called on the main thread when the limit passes, just before the
@@ -91,6 +94,8 @@ public:
         QByteArray standardError;
         bool timedOut = false;
         bool cancelled = false;
+        // The output or error output was longer than the capture limit.
+        bool outputCut = false;
         Failure failure = Failure::None;
         // For a failure: why, in the system's words.
         QString errorText;
