@@ -249,7 +249,7 @@ bool ProcessRunner::isRunning() const
 
 bool ProcessRunner::writeInput(const QByteArray &data)
 {
-    if (!m_request.writableInput || !isRunning() || m_process->state() != QProcess::Running)
+    if (!m_request.writableInput || !isRunning())
         return false;
     if (m_process->write(data) != data.size())
         return false;

@@ -206,13 +206,8 @@ private slots:
         QTest::newRow("progress, then a state mismatch")
             << finalText("{\"success\": true}\n{\"success\": false, \"error\": {\"message\": \"OAuth State Mismatch\"}}")
             << false << "That sign-in link did not match the request. Start the sign-in again.";
-        QTest::newRow("invalid oauth")
-            << finalText("{\"error\": {\"message\": \"invalid OAuth callback\"}}\n") << false
-            << "That sign-in link did not match the request. Start the sign-in again.";
         QTest::newRow("no code") << finalText("{\"error\": {\"message\": \"Callback had no code\"}}\n") << false
                                  << "No sign-in code was received. Start the sign-in again.";
-        QTest::newRow("other message") << finalText("{\"error\": {\"message\": \"Token exchange failed\"}}\n")
-                                       << false << "Token exchange failed";
         QTest::newRow("object without a verdict") << finalText("progress\n{\"done\": 1}\n") << false
                                                   << "ChatGPT sign-in failed.";
         QJsonObject silentExit = finalText("");
@@ -301,15 +296,12 @@ private slots:
                 QJsonDocument(QJsonObject{{"success", true}, {"data", QJsonObject{{"providers", providers}}}}).toJson());
         };
         QTest::newRow("signed in") << openai("Ready", " ChatGPT Plus (a@b.c) ") << false << "ChatGPT Plus (a@b.c)" << true;
-        QTest::newRow("signed in, no message") << openai("ok", "") << false << "Signed in" << true;
         QTest::newRow("not configured") << openai("not_configured", "") << false << QString() << false;
         QTest::newRow("not configured, flag") << openai("NOT_CONFIGURED", "") << true << "Signed in" << true;
-        QTest::newRow("no state") << openai(QString(), "whatever") << false << QString() << false;
         QTest::newRow("message says missing") << openai("expired", "Credentials Missing") << true << "Signed in"
                                               << true;
         QTest::newRow("no openai entry") << "{\"data\": {\"providers\": [{\"id\": \"groq\", \"state\": \"ok\"}]}}"
                                          << true << QString() << true;
-        QTest::newRow("not JSON") << "config: ok" << true << QString() << true;
     }
 
     void accountStatusFallsBackToTheStoredFlag()
