@@ -6,8 +6,9 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 
-ChatGPTAccount::ChatGPTAccount(PeekabooSettings &settings, Locator locate, OpenAISignIn::Options signInOptions,
-                               std::chrono::milliseconds statusTimeLimit, QObject *parent)
+ChatGPTAccount::ChatGPTAccount(PeekabooSettings &settings, Locator locate,
+                               OpenAISignIn::Options signInOptions, std::chrono::milliseconds statusTimeLimit,
+                               QObject *parent)
     : QObject(parent), m_settings(settings), m_locate(std::move(locate)),
       m_signInOptions(std::move(signInOptions)), m_statusTimeLimit(statusTimeLimit)
 {
@@ -27,11 +28,13 @@ void ChatGPTAccount::refuse(Completion completion, const QString &message)
 void ChatGPTAccount::startSignIn(Completion completion)
 {
     if (m_settings.selectedProvider() != PeekabooProvider::openaiSubscription) {
-        refuse(std::move(completion), QStringLiteral("Choose OpenAI (ChatGPT sign-in) as the provider first."));
+        refuse(std::move(completion),
+               QStringLiteral("Choose OpenAI (ChatGPT sign-in) as the provider first."));
         return;
     }
     if (m_activeSignIn) {
-        refuse(std::move(completion), QStringLiteral("A ChatGPT sign-in is already waiting for the browser."));
+        refuse(std::move(completion),
+               QStringLiteral("A ChatGPT sign-in is already waiting for the browser."));
         return;
     }
     const auto command = m_locate ? m_locate() : std::nullopt;
@@ -83,8 +86,11 @@ std::optional<QString> ChatGPTAccount::statusFromOutput(const QByteArray &standa
     const QJsonDocument document = QJsonDocument::fromJson(standardOutput.trimmed());
     if (!document.isObject())
         return std::nullopt;
-    const QJsonArray providers =
-        document.object().value(QStringLiteral("data")).toObject().value(QStringLiteral("providers")).toArray();
+    const QJsonArray providers = document.object()
+                                     .value(QStringLiteral("data"))
+                                     .toObject()
+                                     .value(QStringLiteral("providers"))
+                                     .toArray();
     for (const QJsonValue &entry : providers) {
         const QJsonObject provider = entry.toObject();
         if (provider.value(QStringLiteral("id")).toString() != QLatin1String("openai"))
@@ -115,12 +121,11 @@ void ChatGPTAccount::chatGPTAccountStatus(StatusCompletion completion)
         return;
     }
     QPointer<ChatGPTAccount> self(this);
-    PeekabooTool::runAndCapture(command->path, command->prefixArguments + PeekabooTool::accountStatusArguments(),
-                                m_statusTimeLimit, {},
-                                [self, completion = std::move(completion)](int, const QByteArray &output,
-                                                                           const QByteArray &) {
-                                    if (!completion)
-                                        return;
-                                    completion(self ? self->statusFromOutput(output) : std::nullopt);
-                                });
+    PeekabooTool::runAndCapture(
+        command->path, command->prefixArguments + PeekabooTool::accountStatusArguments(), m_statusTimeLimit,
+        {}, [self, completion = std::move(completion)](int, const QByteArray &output, const QByteArray &) {
+            if (!completion)
+                return;
+            completion(self ? self->statusFromOutput(output) : std::nullopt);
+        });
 }

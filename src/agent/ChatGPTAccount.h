@@ -43,7 +43,10 @@ public:
 
     void chatGPTAccountStatus(StatusCompletion completion);
 
-    static QString noLongerWaitingText() { return QStringLiteral("The sign-in is no longer waiting. Start it again."); }
+    static QString noLongerWaitingText()
+    {
+        return QStringLiteral("The sign-in is no longer waiting. Start it again.");
+    }
     // The paste dialog's example address.
     static QString pastePlaceholder() { return QStringLiteral("http://localhost:1455/auth/callback?code=…"); }
 

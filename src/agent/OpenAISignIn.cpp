@@ -1,6 +1,7 @@
 #include "agent/OpenAISignIn.h"
 
 #include "agent/OpenAICallbackListener.h"
+#include "core/Guarded.h"
 #include "core/MainThread.h"
 #include "core/ProcessRunner.h"
 
@@ -87,19 +88,12 @@ void OpenAISignIn::start(const PeekabooCommand &command)
     request.writableInput = true;
     request.killGrace = m_options.killGrace;
     // The runner may outlive this attempt while it stops the tool.
-    QPointer<OpenAISignIn> self(this);
-    request.onOutput = [self](const QByteArray &bytes) {
-        if (self)
-            self->appendOutput(bytes);
-    };
-    request.onErrorOutput = [self](const QByteArray &bytes) {
-        if (self)
-            self->appendErrorOutput(bytes);
-    };
-    m_process = ProcessRunner::run(std::move(request), [self](const ProcessRunner::Result &result) {
-        if (self)
-            self->processEnded(result.status, result.failure != ProcessRunner::Failure::None, result.errorText);
-    });
+    request.onOutput = guarded(this, &OpenAISignIn::appendOutput);
+    request.onErrorOutput = guarded(this, &OpenAISignIn::appendErrorOutput);
+    m_process = ProcessRunner::run(
+        std::move(request), guarded(this, [this](const ProcessRunner::Result &result) {
+            processEnded(result.status, result.failure != ProcessRunner::Failure::None, result.errorText);
+        }));
     m_timeoutWork.start(m_options.timeLimit);
 }
 
@@ -152,7 +146,8 @@ void OpenAISignIn::submit(const QString &address)
     if (m_finished || m_didSendCallback)
         return;
     // One line of input: anything after a line break is not part of the address.
-    const QString text = address.trimmed().section(QRegularExpression(QStringLiteral("[\\r\\n]")), 0, 0).trimmed();
+    const QString text =
+        address.trimmed().section(QRegularExpression(QStringLiteral("[\\r\\n]")), 0, 0).trimmed();
     if (text.isEmpty())
         return;
     m_didSendCallback = true;
@@ -227,5 +222,6 @@ void OpenAISignIn::finish(bool success, const QString &message)
         m_process->cancel();
     m_process = nullptr;
     if (Completion completion = std::move(m_completion))
-        MainThread::post([completion = std::move(completion), success, message] { completion(success, message); });
+        MainThread::post(
+            [completion = std::move(completion), success, message] { completion(success, message); });
 }

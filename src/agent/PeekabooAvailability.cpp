@@ -72,14 +72,17 @@ PeekabooAvailability PeekabooAvailability::fromPermissionsOutput(const Installat
     const QJsonDocument document = QJsonDocument::fromJson(standardOutput.trimmed());
     if (!document.isObject()) {
         const QString text = trimmedText(standardError);
-        availability.error = text.isEmpty() ? QStringLiteral("Peekaboo could not report its permissions.") : text;
+        availability.error =
+            text.isEmpty() ? QStringLiteral("Peekaboo could not report its permissions.") : text;
         return availability;
     }
     const QJsonObject root = document.object();
     if (!boolOrFalse(root.value(QStringLiteral("success")))) {
-        const QJsonValue message = root.value(QStringLiteral("error")).toObject().value(QStringLiteral("message"));
-        availability.error =
-            message.isString() ? message.toString() : QStringLiteral("Peekaboo returned no permission information.");
+        const QJsonValue message =
+            root.value(QStringLiteral("error")).toObject().value(QStringLiteral("message"));
+        availability.error = message.isString()
+                                 ? message.toString()
+                                 : QStringLiteral("Peekaboo returned no permission information.");
         return availability;
     }
     const QJsonObject data = root.value(QStringLiteral("data")).toObject();
@@ -90,9 +93,9 @@ PeekabooAvailability PeekabooAvailability::fromPermissionsOutput(const Installat
         const QJsonValue name = permission.value(QStringLiteral("name"));
         if (!name.isString())
             continue;
-        availability.permissions << PeekabooPermissionStatus{name.toString(),
-                                                             boolOrFalse(permission.value(QStringLiteral("isRequired"))),
-                                                             boolOrFalse(permission.value(QStringLiteral("isGranted")))};
+        availability.permissions << PeekabooPermissionStatus{
+            name.toString(), boolOrFalse(permission.value(QStringLiteral("isRequired"))),
+            boolOrFalse(permission.value(QStringLiteral("isGranted")))};
     }
     return availability;
 }
@@ -113,14 +116,13 @@ void checkAvailability(const std::optional<PeekabooCommand> &command, const Limi
         return;
     }
     const auto limit = command->viaNpx() ? limits.permissionsViaNpx : limits.permissionsDirect;
-    PeekabooTool::runAndCapture(command->path, command->prefixArguments + PeekabooTool::permissionsArguments(),
-                                limit, {},
-                                [installation, completion = std::move(completion)](
-                                    int, const QByteArray &output, const QByteArray &error) {
-                                    if (completion)
-                                        completion(
-                                            PeekabooAvailability::fromPermissionsOutput(installation, output, error));
-                                });
+    PeekabooTool::runAndCapture(
+        command->path, command->prefixArguments + PeekabooTool::permissionsArguments(), limit, {},
+        [installation, completion = std::move(completion)](int, const QByteArray &output,
+                                                           const QByteArray &error) {
+            if (completion)
+                completion(PeekabooAvailability::fromPermissionsOutput(installation, output, error));
+        });
 }
 
 void prefetch(const std::optional<PeekabooCommand> &command, const Limits &limits, ErrorCompletion completion)

@@ -76,7 +76,8 @@ void checkAvailability(const std::optional<PeekabooCommand> &command, const Limi
                        AvailabilityCompletion completion);
 // Lets npx fetch the package ahead of first use; nothing to do for a direct
 // executable or a missing tool.
-void prefetch(const std::optional<PeekabooCommand> &command, const Limits &limits, ErrorCompletion completion);
+void prefetch(const std::optional<PeekabooCommand> &command, const Limits &limits,
+              ErrorCompletion completion);
 // Asks for screen recording, then accessibility; the first refusal ends it.
 void requestPermissions(const std::optional<PeekabooCommand> &command, const Limits &limits,
                         ErrorCompletion completion);

@@ -54,7 +54,8 @@ PeekabooBridge::PeekabooBridge(SettingsStore &settings, SecretStore &secrets, Pe
                                Options options)
     : m_settings(settings), m_keychain(secrets), m_log(log), m_options(std::move(options)),
       m_skills(m_options.home), m_poller(log),
-      m_chatGPT(m_settings, [this] { return executable(); }, m_options.signIn, m_options.setupLimits.accountStatus)
+      m_chatGPT(
+          m_settings, [this] { return executable(); }, m_options.signIn, m_options.setupLimits.accountStatus)
 {
 }
 

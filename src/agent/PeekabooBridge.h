@@ -2,8 +2,8 @@
 
 #include "agent/ChatGPTAccount.h"
 #include "agent/MacAccessLevel.h"
-#include "agent/PeekabooAvailability.h"
 #include "agent/PeekabooActivityPoller.h"
+#include "agent/PeekabooAvailability.h"
 #include "agent/PeekabooKeychain.h"
 #include "agent/PeekabooOutput.h"
 #include "agent/PeekabooSettings.h"

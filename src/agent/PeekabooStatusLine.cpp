@@ -40,7 +40,8 @@ PeekabooStatusLine PeekabooStatusLine::from(const PeekabooAvailability &availabi
     const auto missing = availability.missingPermissions();
     if (missing.isEmpty()) {
         const QStringList parts{installationState(kind), QStringLiteral("permissions granted")};
-        return {Dot::green, QStringLiteral("Peekaboo is ready (") + parts.join(QStringLiteral(", ")) + u')' + u'.',
+        return {Dot::green,
+                QStringLiteral("Peekaboo is ready (") + parts.join(QStringLiteral(", ")) + u')' + u'.',
                 StatusAction::none, QString()};
     }
     QStringList names;

@@ -27,11 +27,17 @@ struct PeekabooStatusLine
 
     // Texts the window shows while the button's action runs.
     static QString requestingPermissionsText() { return QStringLiteral("Requesting permissions…"); }
-    static QString afterPermissionRequestText() { return QStringLiteral("Follow the macOS prompts, then click Check."); }
+    static QString afterPermissionRequestText()
+    {
+        return QStringLiteral("Follow the macOS prompts, then click Check.");
+    }
     static QString downloadingText() { return QStringLiteral("Downloading Peekaboo…"); }
 
     // Opened by the `guide` action.
-    static QString installGuideAddress() { return QStringLiteral("https://www.npmjs.com/package/@fennick/peekaboo"); }
+    static QString installGuideAddress()
+    {
+        return QStringLiteral("https://www.npmjs.com/package/@fennick/peekaboo");
+    }
 
     bool operator==(const PeekabooStatusLine &) const = default;
 };

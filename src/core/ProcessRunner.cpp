@@ -331,7 +331,8 @@ void ProcessRunner::collectOutput(Result &result)
         // What the child wrote just before it ended still belongs to the stream.
         if (const QByteArray rest = m_process->readAllStandardOutput(); !rest.isEmpty() && m_request.onOutput)
             m_request.onOutput(rest);
-        if (const QByteArray rest = m_process->readAllStandardError(); !rest.isEmpty() && m_request.onErrorOutput)
+        if (const QByteArray rest = m_process->readAllStandardError();
+            !rest.isEmpty() && m_request.onErrorOutput)
             m_request.onErrorOutput(rest);
     }
 }

@@ -80,7 +80,8 @@ private slots:
 
         const Outcome outcome = run(*bridge, "look");
         QCOMPARE(outcome.completions, 1);
-        QVERIFY2(outcome.result.text.startsWith("Could not start Peekaboo: "), qPrintable(outcome.result.text));
+        QVERIFY2(outcome.result.text.startsWith("Could not start Peekaboo: "),
+                 qPrintable(outcome.result.text));
         QVERIFY(!outcome.result.succeeded);
         QVERIFY(m_home->log->read().contains("START FAILED: "));
     }
@@ -113,9 +114,10 @@ private slots:
 
     void fiftyMegabytesOfOutput()
     {
-        m_home->script({{"agent", QJsonObject{{"flood", 50 * 1024 * 1024},
-                                              {"json", QJsonObject{{"success", true},
-                                                                   {"result", QJsonObject{{"content", "Done"}}}}}}}});
+        m_home->script(
+            {{"agent", QJsonObject{{"flood", 50 * 1024 * 1024},
+                                   {"json", QJsonObject{{"success", true},
+                                                        {"result", QJsonObject{{"content", "Done"}}}}}}}});
         auto bridge = m_home->bridge();
         const Outcome outcome = run(*bridge, "print everything");
         QCOMPARE(outcome.completions, 1);
@@ -132,11 +134,12 @@ private slots:
     {
         auto bridge = m_home->bridge();
         // Broken bytes in a progress line, then another line: both steps show.
-        m_home->script({{"agent", QJsonObject{{"stdout", ""},
-                                              {"stderrHex", QString::fromLatin1(hex("Reading \xc3\x28 menu\n"))},
-                                              {"stderr", QJsonArray{"Clicking Save"}},
-                                              {"interval", 0.2},
-                                              {"sleep", 10}}}});
+        m_home->script(
+            {{"agent", QJsonObject{{"stdout", ""},
+                                   {"stderrHex", QString::fromLatin1(hex("Reading \xc3\x28 menu\n"))},
+                                   {"stderr", QJsonArray{"Clicking Save"}},
+                                   {"interval", 0.2},
+                                   {"sleep", 10}}}});
         PeekabooBridge *b = bridge.get();
         const Outcome progress = run(*bridge, "save it", [b, &progress] {
             if (progress.steps.contains("Clicking Save"))
@@ -152,7 +155,8 @@ private slots:
         QCOMPARE(outcome.completions, 1);
         QCOMPARE(outcome.result, (PeekabooResult{true, QStringLiteral("Caf\uFFFD open"), false}));
 
-        m_home->script({{"agent", QJsonObject{{"stdoutHex", QString::fromLatin1(hex("\xff\xfe plain \xc0\n"))}}}});
+        m_home->script(
+            {{"agent", QJsonObject{{"stdoutHex", QString::fromLatin1(hex("\xff\xfe plain \xc0\n"))}}}});
         const Outcome plain = run(*bridge, "again");
         QCOMPARE(plain.result.succeeded, true);
         QCOMPARE(plain.result.text, QStringLiteral("\uFFFD\uFFFD plain \uFFFD"));

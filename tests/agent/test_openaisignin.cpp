@@ -29,8 +29,8 @@ QByteArray exchange(quint16 port, const QByteArray &request)
     socket.write(request);
     QByteArray answer;
     [&] {
-        QTRY_VERIFY_WITH_TIMEOUT((answer += socket.readAll(), socket.state() == QAbstractSocket::UnconnectedState),
-                                 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(
+            (answer += socket.readAll(), socket.state() == QAbstractSocket::UnconnectedState), 10000);
     }();
     return answer + socket.readAll();
 }
@@ -50,7 +50,8 @@ class TestOpenAISignIn : public QObject
     std::unique_ptr<PeekabooBridge> m_bridge;
     QList<QUrl> m_opened;
 
-    void makeBridge(OpenAISignIn::Options signIn = {}, std::optional<PeekabooToolLocations> locations = std::nullopt)
+    void makeBridge(OpenAISignIn::Options signIn = {},
+                    std::optional<PeekabooToolLocations> locations = std::nullopt)
     {
         PeekabooBridge::Options options;
         options.locations = locations;
@@ -204,12 +205,13 @@ private slots:
                          "{\"success\": true, \"data\": {\"account\": {\"plan\": \"plus\"}}}\n")
             << true << "Signed in to ChatGPT.";
         QTest::newRow("progress, then a state mismatch")
-            << finalText("{\"success\": true}\n{\"success\": false, \"error\": {\"message\": \"OAuth State Mismatch\"}}")
+            << finalText("{\"success\": true}\n{\"success\": false, \"error\": {\"message\": \"OAuth State "
+                         "Mismatch\"}}")
             << false << "That sign-in link did not match the request. Start the sign-in again.";
-        QTest::newRow("no code") << finalText("{\"error\": {\"message\": \"Callback had no code\"}}\n") << false
-                                 << "No sign-in code was received. Start the sign-in again.";
-        QTest::newRow("object without a verdict") << finalText("progress\n{\"done\": 1}\n") << false
-                                                  << "ChatGPT sign-in failed.";
+        QTest::newRow("no code") << finalText("{\"error\": {\"message\": \"Callback had no code\"}}\n")
+                                 << false << "No sign-in code was received. Start the sign-in again.";
+        QTest::newRow("object without a verdict")
+            << finalText("progress\n{\"done\": 1}\n") << false << "ChatGPT sign-in failed.";
         QJsonObject silentExit = finalText("");
         silentExit.insert("exit", 1);
         QTest::newRow("no output, exit 1") << silentExit << false << "ChatGPT sign-in failed (exit 1).";
@@ -271,14 +273,16 @@ private slots:
         Result wrongProvider;
         start(wrongProvider);
         QTRY_COMPARE(wrongProvider.count, 1);
-        QCOMPARE(wrongProvider.message, QStringLiteral("Choose OpenAI (ChatGPT sign-in) as the provider first."));
+        QCOMPARE(wrongProvider.message,
+                 QStringLiteral("Choose OpenAI (ChatGPT sign-in) as the provider first."));
 
         m_home->settings->setString("peekabooProvider", "openaiSubscription");
         makeBridge({}, PeekabooToolLocations{});
         Result notInstalled;
         start(notInstalled);
         QTRY_COMPARE(notInstalled.count, 1);
-        QCOMPARE(notInstalled.message, QStringLiteral("Peekaboo is not installed, so ChatGPT sign-in is not available."));
+        QCOMPARE(notInstalled.message,
+                 QStringLiteral("Peekaboo is not installed, so ChatGPT sign-in is not available."));
     }
 
     void accountStatusFallsBackToTheStoredFlag_data()
@@ -293,15 +297,18 @@ private slots:
                 entry.insert("state", state);
             const QJsonArray providers{QJsonObject{{"id", "anthropic"}, {"state", "ready"}}, entry};
             return QString::fromUtf8(
-                QJsonDocument(QJsonObject{{"success", true}, {"data", QJsonObject{{"providers", providers}}}}).toJson());
+                QJsonDocument(QJsonObject{{"success", true}, {"data", QJsonObject{{"providers", providers}}}})
+                    .toJson());
         };
-        QTest::newRow("signed in") << openai("Ready", " ChatGPT Plus (a@b.c) ") << false << "ChatGPT Plus (a@b.c)" << true;
+        QTest::newRow("signed in") << openai("Ready", " ChatGPT Plus (a@b.c) ") << false
+                                   << "ChatGPT Plus (a@b.c)" << true;
         QTest::newRow("not configured") << openai("not_configured", "") << false << QString() << false;
         QTest::newRow("not configured, flag") << openai("NOT_CONFIGURED", "") << true << "Signed in" << true;
-        QTest::newRow("message says missing") << openai("expired", "Credentials Missing") << true << "Signed in"
-                                              << true;
-        QTest::newRow("no openai entry") << "{\"data\": {\"providers\": [{\"id\": \"groq\", \"state\": \"ok\"}]}}"
-                                         << true << QString() << true;
+        QTest::newRow("message says missing")
+            << openai("expired", "Credentials Missing") << true << "Signed in" << true;
+        QTest::newRow("no openai entry")
+            << "{\"data\": {\"providers\": [{\"id\": \"groq\", \"state\": \"ok\"}]}}" << true << QString()
+            << true;
     }
 
     void accountStatusFallsBackToTheStoredFlag()

@@ -33,8 +33,7 @@ QStringList strings(const QJsonValue &value)
 
 // Collects the one answer an operation gives, checking it arrives later and
 // on the main thread.
-template <typename T>
-struct Answer
+template <typename T> struct Answer
 {
     std::optional<T> value;
     int count = 0;
@@ -111,8 +110,8 @@ private slots:
 
         auto viaNpx = bridge(npxOnly(), limits);
         const PeekabooAvailability npx = check(*viaNpx);
-        QCOMPARE(npx.installation, (PeekabooAvailability::Installation{PeekabooAvailability::Installation::Kind::npx,
-                                                                       fakeNpx}));
+        QCOMPARE(npx.installation, (PeekabooAvailability::Installation{
+                                       PeekabooAvailability::Installation::Kind::npx, fakeNpx}));
         QCOMPARE(npx.error, std::nullopt);
         QCOMPARE(npx.source, QStringLiteral("fake"));
         QCOMPARE(npx.permissions.size(), 1);
@@ -128,7 +127,8 @@ private slots:
         m_home->forgetCalls();
         QCOMPARE(wait([&](auto done) { viaNpx->prefetch(done); }), std::nullopt);
         QCOMPARE(m_home->calls().size(), 1);
-        QCOMPARE(strings(m_home->calls().first()["rawArgv"]), QStringList({"-y", "@fennick/peekaboo", "--version"}));
+        QCOMPARE(strings(m_home->calls().first()["rawArgv"]),
+                 QStringList({"-y", "@fennick/peekaboo", "--version"}));
 
         m_home->script({{"version", QJsonObject{{"exit", 7}}}});
         QCOMPARE(wait([&](auto done) { viaNpx->prefetch(done); }),
@@ -151,43 +151,47 @@ private slots:
             QJsonObject{{"name", "input-monitoring"}, {"isRequired", "yes"}, {"isGranted", false}},
             QJsonObject{{"name", "camera"}, {"isRequired", true}},
         };
-        m_home->script({{"permissions",
-                         QJsonObject{{"json", QJsonObject{{"success", true},
-                                                          {"data", QJsonObject{{"source", "bridge"},
-                                                                               {"permissions", permissions}}}}}}}});
+        m_home->script(
+            {{"permissions",
+              QJsonObject{{"json", QJsonObject{{"success", true},
+                                               {"data", QJsonObject{{"source", "bridge"},
+                                                                    {"permissions", permissions}}}}}}}});
         const PeekabooAvailability availability = check(*bridge());
         QCOMPARE(availability.error, std::nullopt);
         QCOMPARE(availability.source, QStringLiteral("bridge"));
         QStringList names;
         for (const auto &p : availability.permissions)
             names << p.name;
-        QCOMPARE(names, QStringList({"screen-recording", "automation", "accessibility", "input-monitoring", "camera"}));
+        QCOMPARE(names, QStringList({"screen-recording", "automation", "accessibility", "input-monitoring",
+                                     "camera"}));
         QStringList missing;
         for (const auto &p : availability.missingPermissions())
             missing << p.name;
         QCOMPARE(missing, QStringList({"screen-recording", "camera"}));
-        QCOMPARE(PeekabooStatusLine::from(availability),
-                 (PeekabooStatusLine{PeekabooStatusLine::Dot::orange,
-                                     "Peekaboo needs screen-recording, camera. Grant access in the macOS prompts.",
-                                     PeekabooStatusLine::StatusAction::grant, "Grant Permissions"}));
+        QCOMPARE(
+            PeekabooStatusLine::from(availability),
+            (PeekabooStatusLine{PeekabooStatusLine::Dot::orange,
+                                "Peekaboo needs screen-recording, camera. Grant access in the macOS prompts.",
+                                PeekabooStatusLine::StatusAction::grant, "Grant Permissions"}));
     }
 
     void unreadableAnswersGiveTheirTexts_data()
     {
         QTest::addColumn<QJsonObject>("answer");
         QTest::addColumn<QString>("error");
-        QTest::newRow("success false, no message")
-            << QJsonObject{{"json", QJsonObject{{"success", false}}}}
-            << "Peekaboo returned no permission information.";
+        QTest::newRow("success false, no message") << QJsonObject{{"json", QJsonObject{{"success", false}}}}
+                                                   << "Peekaboo returned no permission information.";
         QTest::newRow("success false, message")
-            << QJsonObject{{"json", QJsonObject{{"success", false},
-                                                {"error", QJsonObject{{"message", "Bridge host unreachable"}}}}}}
+            << QJsonObject{{"json",
+                            QJsonObject{{"success", false},
+                                        {"error", QJsonObject{{"message", "Bridge host unreachable"}}}}}}
             << "Bridge host unreachable";
         QTest::newRow("plain text with an error")
-            << QJsonObject{{"stdout", "Usage: peekaboo …\n"}, {"stderr", QJsonArray{"", "unknown flag --json", ""}}}
+            << QJsonObject{{"stdout", "Usage: peekaboo …\n"},
+                           {"stderr", QJsonArray{"", "unknown flag --json", ""}}}
             << "unknown flag --json";
-        QTest::newRow("nothing at all") << QJsonObject{{"stdout", ""}, {"exit", 1}}
-                                        << "Peekaboo could not report its permissions.";
+        QTest::newRow("nothing at all")
+            << QJsonObject{{"stdout", ""}, {"exit", 1}} << "Peekaboo could not report its permissions.";
     }
 
     void unreadableAnswersGiveTheirTexts()
@@ -199,7 +203,8 @@ private slots:
         QCOMPARE(availability.error, error);
         QVERIFY(availability.permissions.isEmpty());
         QCOMPARE(PeekabooStatusLine::from(availability),
-                 (PeekabooStatusLine{PeekabooStatusLine::Dot::red, error, PeekabooStatusLine::StatusAction::none, {}}));
+                 (PeekabooStatusLine{
+                     PeekabooStatusLine::Dot::red, error, PeekabooStatusLine::StatusAction::none, {}}));
     }
 
     void permissionRequestsStopAtTheFirstRefusal()
@@ -232,14 +237,18 @@ private slots:
         using Line = PeekabooStatusLine;
         const PeekabooAvailability missing = check(*bridge(nowhere()));
         QCOMPARE(missing.installation.kind, Kind::missing);
-        QCOMPARE(Line::from(missing), (Line{Line::Dot::red, "Peekaboo is not installed and npx was not found.",
-                                            Line::StatusAction::guide, "Install Guide"}));
+        QCOMPARE(Line::from(missing),
+                 (Line{Line::Dot::red, "Peekaboo is not installed and npx was not found.",
+                       Line::StatusAction::guide, "Install Guide"}));
 
-        m_home->script({{"permissions",
-                         QJsonObject{{"json", QJsonObject{{"success", true},
-                                                          {"data", QJsonObject{{"permissions", QJsonArray{}}}}}}}}});
-        QCOMPARE(Line::from(check(*bridge())), (Line{Line::Dot::green, "Peekaboo is ready (installed, permissions granted).",
-                                                     Line::StatusAction::none, {}}));
+        m_home->script(
+            {{"permissions",
+              QJsonObject{{"json", QJsonObject{{"success", true},
+                                               {"data", QJsonObject{{"permissions", QJsonArray{}}}}}}}}});
+        QCOMPARE(Line::from(check(*bridge())), (Line{Line::Dot::green,
+                                                     "Peekaboo is ready (installed, permissions granted).",
+                                                     Line::StatusAction::none,
+                                                     {}}));
 
         m_home->script({{"permissions", QJsonObject{{"stdout", ""}, {"exit", 1}}}});
         QCOMPARE(Line::from(check(*bridge(npxOnly()))),
