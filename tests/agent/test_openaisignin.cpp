@@ -174,6 +174,12 @@ private slots:
         const quint16 port = waitForBrowser();
         const QByteArray page = OpenAICallbackListener::response();
 
+        // Only 127.0.0.1 listens: not even the IPv6 loopback is answered.
+        QTcpSocket other;
+        other.connectToHost(QHostAddress::LocalHostIPv6, port);
+        QTRY_COMPARE(other.state(), QAbstractSocket::UnconnectedState);
+        QCOMPARE(other.error(), QAbstractSocket::ConnectionRefusedError);
+
         QTcpSocket silent;
         silent.connectToHost(QHostAddress::LocalHost, port);
         QCOMPARE(exchange(port, QByteArray("\x00\xff\xfe\x80garbage\r\n\r\n", 15)), page);
