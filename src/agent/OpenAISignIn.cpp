@@ -48,6 +48,12 @@ OpenAISignIn::OpenAISignIn(Options options, Completion completion, QObject *pare
     : QObject(parent), m_options(std::move(options)), m_completion(std::move(completion))
 {
     m_timeoutWork.setSingleShot(true);
+    m_browserPause.setSingleShot(true);
+    m_browserPause.setInterval(std::chrono::milliseconds(250));
+    connect(&m_browserPause, &QTimer::timeout, this, [this] {
+        if (!m_finished)
+            openBrowserIfPrinted(true);
+    });
     connect(&m_timeoutWork, &QTimer::timeout, this,
             [this] { finish(false, QStringLiteral("ChatGPT sign-in timed out. Try again.")); });
 }
@@ -112,17 +118,23 @@ void OpenAISignIn::appendErrorOutput(const QByteArray &bytes)
     appendKept(m_errorOutput, m_errorDecoder.decode(bytes));
 }
 
-void OpenAISignIn::openBrowserIfPrinted()
+void OpenAISignIn::openBrowserIfPrinted(bool outputPaused)
 {
     if (m_didOpenBrowser)
         return;
-    // Only a whole address: one still being printed would open cut short.
     static const QRegularExpression address(QStringLiteral("https://") +
                                             QRegularExpression::escape(authorizationHost) +
-                                            QStringLiteral("/oauth/authorize\\?\\S+(?=\\s)"));
+                                            QStringLiteral("/oauth/authorize\\?\\S+"));
     const QRegularExpressionMatch match = address.match(m_output);
     if (!match.hasMatch())
         return;
+    // An address at the very end may still be being printed; it counts once
+    // white space follows, or once the tool has paused.
+    if (match.capturedEnd() == m_output.size() && !outputPaused) {
+        m_browserPause.start();
+        return;
+    }
+    m_browserPause.stop();
     m_didOpenBrowser = true;
     const QUrl url(match.captured(0), QUrl::StrictMode);
     if (!url.isValid())
@@ -211,6 +223,7 @@ void OpenAISignIn::finish(bool success, const QString &message)
         return;
     m_finished = true;
     m_timeoutWork.stop();
+    m_browserPause.stop();
     if (m_listener) {
         m_listener->onCallback = nullptr;
         m_listener->close();

@@ -71,7 +71,7 @@ public:
 private:
     void appendOutput(const QByteArray &bytes);
     void appendErrorOutput(const QByteArray &bytes);
-    void openBrowserIfPrinted();
+    void openBrowserIfPrinted(bool outputPaused = false);
     void passCallback(const QString &path);
     void writeToTool(const QString &line);
     void processEnded(int status, bool launchFailed, const QString &launchError);
@@ -82,6 +82,8 @@ private:
     QPointer<class ProcessRunner> m_process;
     OpenAICallbackListener *m_listener = nullptr;
     QTimer m_timeoutWork;
+    // A short quiet spell after output that ends in an address.
+    QTimer m_browserPause;
     QStringDecoder m_outputDecoder{QStringDecoder::Utf8};
     QStringDecoder m_errorDecoder{QStringDecoder::Utf8};
     QString m_output;

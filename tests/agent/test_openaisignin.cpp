@@ -152,6 +152,11 @@ private slots:
     void pastedAddressReachesTheTool()
     {
         makeBridge();
+        // The address is the last thing printed, with no line break after it.
+        m_home->script(
+            {{"login",
+              QJsonObject{
+                  {"stdout", "Visit https://auth.openai.com/oauth/authorize?client_id=fake&state=p"}}}});
         Result result;
         start(result);
         waitForBrowser();
@@ -160,6 +165,8 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(result.count, 1, 10000);
         QVERIFY(result.success);
         QCOMPARE(toolInput(), QStringList{"http://localhost:1455/auth/callback?code=pasted&state=s\n"});
+        QCOMPARE(m_opened,
+                 QList<QUrl>{QUrl("https://auth.openai.com/oauth/authorize?client_id=fake&state=p")});
     }
 
     // Nothing a stranger sends to the port reaches the tool or stops the
