@@ -127,7 +127,10 @@ void OpenAICallbackListener::receive(QTcpSocket *socket)
         return;
     const qsizetype room = requestLimit - it->received.size();
     it->received += socket->read(room);
-    if (it->received.contains("\r\n") || it->received.size() >= requestLimit)
+    // The whole head, so that closing after the answer leaves nothing unread
+    // (unread bytes would make the close a reset the browser may show instead
+    // of the page).
+    if (it->received.contains("\r\n\r\n") || it->received.size() >= requestLimit)
         answer(socket);
 }
 

@@ -13,8 +13,8 @@ class QTimer;
 
 // The tiny web server that catches the browser's redirect after a ChatGPT
 // sign-in. It listens on 127.0.0.1 only. Each connection may send up to
-// 16,384 bytes; once its request line is complete (or the limit is reached,
-// or it ends), it gets the "signed in" page and is closed. Only a
+// 16,384 bytes; once its request head is complete (or the limit is reached,
+// or it falls silent), it gets the "signed in" page and is closed. Only a
 // "GET /auth/callback…" request line hands its path on; anything else,
 // including a line with control characters in the path, passes nothing.
 // A connection that sends nothing is dropped after a while. Main thread only.
