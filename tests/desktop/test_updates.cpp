@@ -10,47 +10,43 @@
 
 namespace {
 
-// A one-file HTTP server: every GET gets the same answer, or none at all.
+// A one-file HTTP server: every GET gets the same answer, or none, or nobody listens.
 class FeedServer : public QObject
 {
 public:
+    enum Mode { Answers, NeverAnswers, Absent };
     QByteArray body;
     int status = 200;
-    bool silent = false;
     int requests = 0;
 
-    FeedServer()
+    explicit FeedServer(Mode mode = Answers)
     {
-        connect(&m_server, &QTcpServer::newConnection, this, [this] {
+        connect(&m_server, &QTcpServer::newConnection, this, [this, mode] {
             while (QTcpSocket *socket = m_server.nextPendingConnection()) {
-                connect(socket, &QTcpSocket::readyRead, socket, [this, socket] { answer(socket); });
+                connect(socket, &QTcpSocket::readyRead, socket, [this, socket, mode] {
+                    m_received[socket] += socket->readAll();
+                    if (!m_received[socket].endsWith("\r\n\r\n"))
+                        return;
+                    ++requests;
+                    if (mode == NeverAnswers)
+                        return;
+                    socket->write("HTTP/1.1 " + QByteArray::number(status) + " X\r\nContent-Length: " +
+                                  QByteArray::number(body.size()) + "\r\nConnection: close\r\n\r\n" + body);
+                    socket->disconnectFromHost();
+                });
             }
         });
         m_server.listen(QHostAddress::LocalHost);
+        m_url = QUrl(QStringLiteral("http://127.0.0.1:%1/appcast.xml").arg(m_server.serverPort()));
+        if (mode == Absent)
+            m_server.close();
     }
-    QUrl url() const
-    {
-        return QUrl(QStringLiteral("http://127.0.0.1:%1/appcast.xml").arg(m_server.serverPort()));
-    }
+    QUrl url() const { return m_url; }
 
 private:
-    void answer(QTcpSocket *socket)
-    {
-        QByteArray &request = m_requests[socket];
-        request += socket->readAll();
-        if (!request.contains("\r\n\r\n"))
-            return;
-        ++requests;
-        if (silent)
-            return;
-        socket->write(
-            "HTTP/1.1 " + QByteArray::number(status) + " Answer\r\nContent-Type: application/rss+xml\r\n" +
-            "Content-Length: " + QByteArray::number(body.size()) + "\r\nConnection: close\r\n\r\n" + body);
-        socket->disconnectFromHost();
-    }
-
     QTcpServer m_server;
-    QHash<QTcpSocket *, QByteArray> m_requests;
+    QUrl m_url;
+    QHash<QTcpSocket *, QByteArray> m_received;
 };
 
 QByteArray appcast(const QByteArray &version, const QByteArray &shortVersion)
@@ -61,22 +57,6 @@ QByteArray appcast(const QByteArray &version, const QByteArray &shortVersion)
            "' sparkle:shortVersionString='" + shortVersion + "'/></item></channel></rss>";
 }
 
-UpdateChecker::Options options(const QUrl &feed, const QString &version = QStringLiteral("1.9"))
-{
-    UpdateChecker::Options options;
-    options.feedUrl = feed;
-    options.currentVersion = version;
-    return options;
-}
-
-// A port nothing listens on.
-quint16 closedPort()
-{
-    QTcpServer probe;
-    probe.listen(QHostAddress::LocalHost);
-    return probe.serverPort();
-}
-
 } // namespace
 
 class TestUpdates : public QObject
@@ -85,10 +65,10 @@ class TestUpdates : public QObject
     ScriptedAlerts alerts;
     QList<QUrl> opened;
 
-    UpdatePresenter::Options presenterOptions(const UpdateChecker::Options &checker)
+    UpdatePresenter::Options options(const QUrl &feed, const QString &version = QStringLiteral("1.9"))
     {
         UpdatePresenter::Options options;
-        options.checker = checker;
+        options.checker = UpdateChecker::Options{feed, version, {}, std::chrono::milliseconds(200)};
         options.openUrl = [this](const QUrl &url) {
             opened.append(url);
             return true;
@@ -113,8 +93,7 @@ private slots:
 
     void theAnswerForEachFeed_data()
     {
-        enum Server { Answers, NeverAnswers, Absent };
-        QTest::addColumn<int>("server");
+        QTest::addColumn<int>("mode");
         QTest::addColumn<QByteArray>("body");
         QTest::addColumn<int>("status");
         QTest::addColumn<QString>("current");
@@ -122,35 +101,32 @@ private slots:
         QTest::addColumn<QString>("detail");
         const QString upToDate = "You're up to date", failed = "Could not check for updates";
         const QByteArray feed = appcast("1.10", "1.10");
-        QTest::newRow("same") << +Answers << feed << 200 << "1.10" << upToDate
+        const int answers = FeedServer::Answers;
+        QTest::newRow("same") << answers << feed << 200 << "1.10" << upToDate
                               << "Tessaly 1.10 is the newest version available.";
         QTest::newRow("older on the server")
-            << +Answers << feed << 200 << "2.0" << upToDate << "Tessaly 2.0 is";
-        QTest::newRow("malformed") << +Answers << QByteArray("<rss><channel><item>") << 200 << "1.9" << failed
+            << answers << feed << 200 << "2.0" << upToDate << "Tessaly 2.0 is";
+        QTest::newRow("malformed") << answers << QByteArray("<rss><channel><item>") << 200 << "1.9" << failed
                                    << "The update feed could not be read";
-        QTest::newRow("HTTP error") << +Answers << QByteArray("gone") << 404 << "1.9" << failed
+        QTest::newRow("HTTP error") << answers << QByteArray("gone") << 404 << "1.9" << failed
                                     << "The update server answered with HTTP status 404.";
-        QTest::newRow("unreachable") << +Absent << feed << 200 << "1.9" << failed
+        QTest::newRow("unreachable") << int(FeedServer::Absent) << feed << 200 << "1.9" << failed
                                      << "The update server could not be reached";
-        QTest::newRow("never answers") << +NeverAnswers << feed << 200 << "1.9" << failed
+        QTest::newRow("never answers") << int(FeedServer::NeverAnswers) << feed << 200 << "1.9" << failed
                                        << "The update server did not answer within 0.2 seconds.";
     }
     void theAnswerForEachFeed()
     {
-        QFETCH(int, server);
+        QFETCH(int, mode);
         QFETCH(QByteArray, body);
         QFETCH(int, status);
         QFETCH(QString, current);
         QFETCH(QString, message);
         QFETCH(QString, detail);
-        FeedServer feed;
-        feed.body = body;
-        feed.status = status;
-        feed.silent = server == 1;
-        const QUrl absent(QStringLiteral("http://127.0.0.1:%1/a.xml").arg(closedPort()));
-        UpdateChecker::Options checker = options(server == 2 ? absent : feed.url(), current);
-        checker.timeLimit = std::chrono::milliseconds(200);
-        UpdatePresenter presenter(alerts, presenterOptions(checker));
+        FeedServer server{FeedServer::Mode(mode)};
+        server.body = body;
+        server.status = status;
+        UpdatePresenter presenter(alerts, options(server.url(), current));
         const AlertRequest request = checkOnce(presenter);
         QCOMPARE(request.message, message);
         QVERIFY2(request.informativeText.startsWith(detail), qPrintable(request.informativeText));
@@ -164,9 +140,9 @@ private slots:
     {
         FeedServer server;
         server.body = appcast("110", "1.10");
-        UpdatePresenter presenter(alerts, presenterOptions(options(server.url(), "109")));
+        UpdatePresenter presenter(alerts, options(server.url(), "109"));
 
-        AlertRequest request = checkOnce(presenter);
+        const AlertRequest request = checkOnce(presenter);
         QCOMPARE(request.message, "A new version of Tessaly is available");
         QVERIFY2(request.informativeText.contains("Tessaly 1.10 is available — you have 109"),
                  qPrintable(request.informativeText));
@@ -177,14 +153,13 @@ private slots:
         checkOnce(presenter);
         alerts.answerPending(ScriptedAlerts::button(0));
         QCOMPARE(opened, QList<QUrl>{QUrl("https://example.org/tessaly/110")});
-        QCOMPARE(server.requests, 2);
     }
 
     void oneCheckAtATimeAndNothingBeforeTheUserAsks()
     {
         FeedServer server;
         server.body = appcast("1.9", "1.9");
-        UpdatePresenter presenter(alerts, presenterOptions(options(server.url())));
+        UpdatePresenter presenter(alerts, options(server.url()));
         QCoreApplication::processEvents();
         QCOMPARE(server.requests, 0);
 
@@ -204,8 +179,7 @@ private slots:
     {
         // The build's Info.json beside the executable has no feed address.
         UpdatePresenter presenter(alerts);
-        const AlertRequest request = checkOnce(presenter);
-        QCOMPARE(request.message, "Updates are not configured");
+        QCOMPARE(checkOnce(presenter).message, "Updates are not configured");
     }
 };
 
