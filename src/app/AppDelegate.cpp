@@ -8,6 +8,7 @@
 #include "app/ReadAloud.h"
 #include "app/SignInFlow.h"
 #include "app/Termination.h"
+#include "app/UpdatePresenter.h"
 #include "app/VoiceRecorder.h"
 #include "app/WindowPresence.h"
 #include "app/WorkspaceFollowing.h"
@@ -112,6 +113,7 @@ void AppDelegate::createCollaborators()
 {
     const auto client = [this] { return m_client.get(); };
     m_signInFlow = std::make_unique<SignInFlow>(m_signIn, *m_alerts, client);
+    m_updates = std::make_unique<UpdatePresenter>(*m_alerts);
 
     OutgoingMessages::Dependencies outgoing;
     outgoing.client = client;

@@ -122,4 +122,5 @@ private:
     std::unique_ptr<MacTaskController> m_mac;
     std::unique_ptr<ReadAloud> m_readAloud;
     std::unique_ptr<WorkspaceFollowing> m_workspaceFollowing;
+    std::unique_ptr<class UpdateController> m_updates;
 };
