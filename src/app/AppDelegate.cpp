@@ -10,8 +10,10 @@
 #include "app/Termination.h"
 #include "app/VoiceRecorder.h"
 #include "app/WindowPresence.h"
+#include "app/WorkspaceFollowing.h"
 #include "chat/AttachmentPresentation.h"
 #include "core/Guarded.h"
+#include "desktop/AeroSpaceWorkspaceFollower.h"
 #include "desktop/SingleInstance.h"
 #include "settings/AppTheme.h"
 #include "telegram/TelegramClient.h"
@@ -34,6 +36,8 @@ AppDelegate::AppDelegate(const AppEnvironment &environment, QObject *parent)
     m_termination->stopWork = [this] {
         if (m_mac)
             m_mac->stopMacTasks();
+        if (m_workspaceFollowing)
+            m_workspaceFollowing->stop();
     };
     m_termination->closeSession = [this] {
         if (!m_client || !m_client->isReceiving())
@@ -159,7 +163,13 @@ void AppDelegate::createCollaborators()
 
 void AppDelegate::installMainMenu() {}
 void AppDelegate::configureTitleBar() {}
-void AppDelegate::attachWorkspaceFollower() {}
+void AppDelegate::attachWorkspaceFollower()
+{
+    AeroSpaceWorkspaceFollower &follower =
+        m_env.workspaceFollower ? *m_env.workspaceFollower : AeroSpaceWorkspaceFollower::shared();
+    m_workspaceFollowing = std::make_unique<WorkspaceFollowing>(follower, *m_presence);
+    m_workspaceFollowing->attach(m_window->windowHandle());
+}
 void AppDelegate::refreshSettingsWindow() {}
 
 void AppDelegate::createStatusItem()

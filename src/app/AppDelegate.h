@@ -26,6 +26,7 @@ class TelegramWindow;
 class Termination;
 class VoiceRecorder;
 class WindowPresence;
+class WorkspaceFollowing;
 
 // The one controller: creates the window, the Telegram client and the
 // collaborators that own each concern, and connects them. Its own state is
@@ -120,4 +121,5 @@ private:
     std::unique_ptr<VoiceRecorder> m_voice;
     std::unique_ptr<MacTaskController> m_mac;
     std::unique_ptr<ReadAloud> m_readAloud;
+    std::unique_ptr<WorkspaceFollowing> m_workspaceFollowing;
 };
