@@ -22,10 +22,13 @@ MediaDucker::MediaDucker(const SettingsStore &settings, std::unique_ptr<MediaPla
 
 MediaDucker::~MediaDucker()
 {
-    // A pending resume is dropped with the ducker; the timer goes on its own thread.
+    // Quitting while something is read must not leave the user's music
+    // paused: what this ducker paused plays again now, without the delay.
     m_queue.async([this] {
         delete m_resumeWork;
         m_resumeWork = nullptr;
+        if (m_isDucking)
+            resumePlayingAudio();
     });
     m_queue.drain();
 }

@@ -127,7 +127,7 @@ private slots:
     {
         FakePlayer playing(QStringLiteral("testplayer"), QStringLiteral("Playing"));
         QVERIFY(playing.ready);
-        Reader reader(800ms);
+        Reader reader(MediaDucker::defaultResumeDelay);
         reader.speaker.enqueue(QStringLiteral("first"));
         QVERIFY(reader.ducker().isDucking());
         reader.finishSpeaking();
@@ -139,9 +139,53 @@ private slots:
 
         reader.finishSpeaking();
         QTRY_VERIFY(reader.ducker().isResumePending());
+        QCOMPARE(playing.plays(), 0);
         QTRY_COMPARE(playing.plays(), 1);
         QCOMPARE(playing.pauses(), 1);
         QCOMPARE(reader.speech.said(), (QStringList{"first", "second"}));
+    }
+
+    // However on-demand speech ends, the player it paused plays again.
+    void everyEndingOfSpeechResumes_data()
+    {
+        QTest::addColumn<QString>("ending");
+        QTest::newRow("stop button") << "stop";
+        QTest::newRow("row removed") << "release";
+        QTest::newRow("engine fails") << "fail";
+    }
+    void everyEndingOfSpeechResumes()
+    {
+        QFETCH(QString, ending);
+        FakePlayer playing(QStringLiteral("testplayer"), QStringLiteral("Playing"));
+        QVERIFY(playing.ready);
+        Reader reader;
+        if (ending == "fail")
+            reader.speech.failure = QStringLiteral("No audio device specified.");
+        const int row = 0;
+        int restored = 0;
+        reader.speaker.speak(QStringLiteral("hello"), &row, [&] { ++restored; });
+        QTRY_COMPARE(playing.pauses(), 1);
+
+        if (ending == "stop")
+            reader.speaker.stop();
+        else if (ending == "release")
+            reader.speaker.release(&row);
+        QTRY_COMPARE(restored, 1);
+        QTRY_COMPARE(playing.plays(), 1);
+        QVERIFY(!reader.ducker().isDucking());
+    }
+
+    void quittingWhileReadingResumesAtOnce()
+    {
+        FakePlayer playing(QStringLiteral("testplayer"), QStringLiteral("Playing"));
+        QVERIFY(playing.ready);
+        auto reader = std::make_unique<Reader>(std::chrono::hours(1));
+        reader->speaker.enqueue(QStringLiteral("hello"));
+        QVERIFY(reader->ducker().isDucking());
+        QCOMPARE(playing.pauses(), 1);
+
+        reader.reset();
+        QCOMPARE(playing.plays(), 1);
     }
 
     void turningTheSettingOffWhileSpeakingStillResumes()
