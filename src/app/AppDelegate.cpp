@@ -157,7 +157,7 @@ void AppDelegate::createCollaborators()
     m_mac = std::make_unique<MacTaskController>(std::move(mac));
     connect(m_mac.get(), &MacTaskController::accessChanged, this, &AppDelegate::refreshSettingsWindow);
 
-    m_readAloud = std::make_unique<ReadAloud>(*m_env.settings, m_botFace, m_env.speechEngine);
+    m_readAloud = std::make_unique<ReadAloud>(*m_env.settings, m_botFace, m_env.speechEngine, m_env.mediaPlayers);
 
     wireBotFace();
     m_appearance->attach(m_window.get(), m_signIn, m_botFace);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "agent/MacTaskOrchestrator.h"
+#include "platform/MediaPlayers.h"
 #include "speech/MessageSpeaker.h"
 #include "telegram/TelegramClient.h"
 #include "ui/VoiceInput.h"
@@ -39,6 +40,8 @@ struct AppEnvironment
     SingleInstance *singleInstance = nullptr;
     // The speech engine for reading aloud. Null: the system's engine through Qt.
     MessageSpeaker::EngineFactory speechEngine;
+    // The other players paused while reading aloud. Null: the system's; a null result: none.
+    std::function<std::unique_ptr<MediaPlayers>()> mediaPlayers;
     // How long quitting waits for TDLib to confirm the close before giving up.
     int terminationFallbackMs = 10000;
     // Keeps the window on the visible AeroSpace workspace. Null: the shared one.

@@ -1,12 +1,14 @@
 #include "app/ReadAloud.h"
 
 #include "settings/SpeechPreferences.h"
+#include "speech/MediaDucker.h"
 #include "speech/QtSpeechEngine.h"
 #include "speech/ReadAloudText.h"
 #include "ui/BotFaceView.h"
 #include "ui/TranscriptController.h"
 
-ReadAloud::ReadAloud(const SettingsStore &settings, BotFaceView *face, MessageSpeaker::EngineFactory engine)
+ReadAloud::ReadAloud(const SettingsStore &settings, BotFaceView *face, MessageSpeaker::EngineFactory engine,
+                     PlayersFactory players)
 {
     MessageSpeaker *speaker = face->speaker();
     if (!engine)
@@ -15,6 +17,7 @@ ReadAloud::ReadAloud(const SettingsStore &settings, BotFaceView *face, MessageSp
     speaker->selectedVoiceIdentifier = [&settings] {
         return SpeechPreferences::selectedVoiceIdentifier(settings);
     };
+    speaker->setDucker(std::make_unique<MediaDucker>(settings, players ? players() : MediaPlayers::system()));
     speaker->onUnavailable = [face](const QString &reason) { face->showStatus(unavailableText(reason)); };
 
     // The transcript decides which messages are new from the bot and skips a

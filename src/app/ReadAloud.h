@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/MediaPlayers.h"
 #include "speech/MessageSpeaker.h"
 
 class BotFaceView;
@@ -8,12 +9,16 @@ class SettingsStore;
 // Reading aloud in the application: the bot face's speaker gets the system's
 // speech engine (or the environment's) and the stored voice; new bot messages are queued for it
 // while `autoReadNewMessages` is on; a failure to speak shows on the window's
-// status line instead of leaving a button waiting.
+// status line instead of leaving a button waiting. While it speaks, other
+// players are paused when `pauseOtherAudioWhileReading` is on.
 class ReadAloud
 {
 public:
-    // engine: null for the system's speech engine.
-    ReadAloud(const SettingsStore &settings, BotFaceView *face, MessageSpeaker::EngineFactory engine);
+    using PlayersFactory = std::function<std::unique_ptr<MediaPlayers>()>;
+
+    // engine, players: null for the system's.
+    ReadAloud(const SettingsStore &settings, BotFaceView *face, MessageSpeaker::EngineFactory engine,
+              PlayersFactory players = {});
 
     static QString unavailableText(const QString &reason);
 };

@@ -11,6 +11,8 @@
 
 #include <cerrno>
 #include <csignal>
+#include <fcntl.h>
+#include <sys/resource.h>
 #include <sys/types.h>
 #include <unistd.h>
 
@@ -84,6 +86,26 @@ QByteArray readCapture(const QString &path, qint64 limit, bool &cut)
     return file.read(limit);
 }
 
+// Runs in the child between fork and exec, so only async-signal-safe calls.
+// Descriptors are marked rather than closed: the one Qt uses to report a
+// failed exec is already close-on-exec and must stay open until then.
+void markInheritedDescriptorsCloseOnExec()
+{
+#if defined(__linux__) && defined(CLOSE_RANGE_CLOEXEC)
+    if (::close_range(3, ~0U, CLOSE_RANGE_CLOEXEC) == 0)
+        return;
+#endif
+    rlimit limit{};
+    rlim_t end = 65536;
+    if (::getrlimit(RLIMIT_NOFILE, &limit) == 0 && limit.rlim_cur != RLIM_INFINITY && limit.rlim_cur < end)
+        end = limit.rlim_cur;
+    for (int fd = 3; rlim_t(fd) < end; ++fd) {
+        const int flags = ::fcntl(fd, F_GETFD);
+        if (flags >= 0 && !(flags & FD_CLOEXEC))
+            ::fcntl(fd, F_SETFD, flags | FD_CLOEXEC);
+    }
+}
+
 void configure(QProcess &process, const ProcessRunner::Request &request, const QString &outPath,
                const QString &errPath)
 {
@@ -94,8 +116,13 @@ void configure(QProcess &process, const ProcessRunner::Request &request, const Q
         process.setWorkingDirectory(request.workingDirectory);
     if (!(request.capture == ProcessRunner::Capture::Stream && request.writableInput))
         process.setStandardInputFile(QProcess::nullDevice());
-    // Its own group, so that stopping it reaches whatever it starts in turn.
-    process.setChildProcessModifier([] { ::setpgid(0, 0); });
+    // Its own group, so that stopping it reaches whatever it starts in turn;
+    // and nothing of ours but the standard streams (TDLib's descriptors lack
+    // close-on-exec, and a long-lived child would hold them open).
+    process.setChildProcessModifier([] {
+        ::setpgid(0, 0);
+        markInheritedDescriptorsCloseOnExec();
+    });
     switch (request.capture) {
     case ProcessRunner::Capture::TempFiles:
         process.setStandardOutputFile(outPath);

@@ -15,7 +15,7 @@
 
 // The one way this application starts outside programs. Every child gets an
 // argument list (never a shell), the fixed search path below instead of the
-// inherited one, optional extra variables, a time limit after which it is
+// inherited one, no descriptor of ours beyond its standard streams, optional extra variables, a time limit after which it is
 // terminated (and killed if it ignores that), and its output captured to two
 // temporary files that are deleted whatever happens. The result arrives
 // exactly once, on the main thread.

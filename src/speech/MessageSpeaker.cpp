@@ -1,5 +1,7 @@
 #include "speech/MessageSpeaker.h"
 
+#include "speech/MediaDucker.h"
+
 #include <utility>
 
 MessageSpeaker::MessageSpeaker(QObject *parent) : QObject(parent)
@@ -16,6 +18,11 @@ MessageSpeaker::~MessageSpeaker()
 void MessageSpeaker::setEngineFactory(EngineFactory factory)
 {
     m_engineFactory = std::move(factory);
+}
+
+void MessageSpeaker::setDucker(std::unique_ptr<MediaDucker> ducker)
+{
+    m_ducker = std::move(ducker);
 }
 
 void MessageSpeaker::speak(const QString &text, const void *owner, std::function<void()> restore)
@@ -68,6 +75,9 @@ MessageSpeaker::Utterance MessageSpeaker::makeUtterance(const QString &text)
 
 void MessageSpeaker::hand(const Utterance &utterance)
 {
+    // Every text ducks: one that follows within the resume delay keeps the players paused.
+    if (m_ducker)
+        m_ducker->duck();
     m_queue.append(utterance);
     if (m_queue.size() == 1)
         sayFirst();
@@ -96,6 +106,13 @@ void MessageSpeaker::stopSynthesizer()
     m_queue.clear();
     if (m_engine)
         m_engine->stop();
+    queueEmptied();
+}
+
+void MessageSpeaker::queueEmptied()
+{
+    if (m_ducker)
+        m_ducker->unduck();
 }
 
 SpeechEngine *MessageSpeaker::engine()
@@ -121,6 +138,8 @@ void MessageSpeaker::engineFinished(quint64 id)
     m_queue.removeFirst();
     if (!m_queue.isEmpty())
         sayFirst();
+    else
+        queueEmptied();
     if (id == m_currentUtterance)
         finish();
 }
@@ -131,6 +150,7 @@ void MessageSpeaker::engineFailed(quint64 id, const QString &reason)
         return;
     // What waits would fail the same way: drop it rather than report each one.
     m_queue.clear();
+    queueEmptied();
     finish();
     if (onUnavailable)
         onUnavailable(reason);

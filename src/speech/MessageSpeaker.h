@@ -9,8 +9,11 @@
 #include <memory>
 #include <optional>
 
+class MediaDucker;
+
 // The application's one speaker. It reads a message on demand for one owner
-// (a message row) at a time, and queues new messages read automatically. The
+// (a message row) at a time, and queues new messages read automatically.
+// Other audio is ducked while anything is spoken or queued. The
 // owner learns that its speech ended (finished, stopped, replaced, failed or
 // its row removed) through its restore action, which runs exactly once.
 // Engine reports arrive queued, so they are always handled on this object's
@@ -27,6 +30,9 @@ public:
     // The engine is made on first use: nothing loads until something is read.
     // Without a factory, reading aloud is not available.
     void setEngineFactory(EngineFactory factory);
+    // Pauses other audio while speaking; without one, other audio plays on.
+    void setDucker(std::unique_ptr<MediaDucker> ducker);
+    MediaDucker *ducker() const { return m_ducker.get(); }
     // The stored voice (none: the best one installed), read for each text.
     std::function<std::optional<QString>()> selectedVoiceIdentifier;
     // The language voices are ranked for; the system's by default.
@@ -63,12 +69,14 @@ private:
     void sayFirst();
     QString voiceFor(SpeechEngine &speech) const;
     void stopSynthesizer();
+    void queueEmptied();
     SpeechEngine *engine();
     void engineFinished(quint64 id);
     void engineFailed(quint64 id, const QString &reason);
 
     EngineFactory m_engineFactory;
     std::unique_ptr<SpeechEngine> m_engine;
+    std::unique_ptr<MediaDucker> m_ducker;
     // The first utterance is with the engine; the rest wait their turn.
     QList<Utterance> m_queue;
     quint64 m_nextID = 1;

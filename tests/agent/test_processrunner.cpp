@@ -6,6 +6,10 @@
 #include <QThread>
 #include <QtTest>
 
+#include <fcntl.h>
+#include <sys/epoll.h>
+#include <unistd.h>
+
 using namespace std::chrono_literals;
 
 class TestProcessRunner : public QObject
@@ -162,6 +166,37 @@ private slots:
         QVERIFY(result.cancelled);
         QCOMPARE(result.status, 15);
         QTRY_VERIFY_WITH_TIMEOUT(!processRunning(started), 5000);
+    }
+
+    // Descriptors opened without close-on-exec, as TDLib opens its epoll
+    // ones, stay in the application.
+    void childrenInheritOnlyTheirStandardStreams()
+    {
+        const QByteArray path = QFile::encodeName(m_tmp.filePath("held-open"));
+        const int file = ::open(path.constData(), O_CREAT | O_RDWR, 0600);
+        const int poll = ::epoll_create(1);
+        QVERIFY(file > 2 && poll > 2);
+        ProcessRunner::Request request;
+        request.program = "ls";
+        request.arguments = {"-l", "/proc/self/fd"};
+        request.capture = ProcessRunner::Capture::Pipes;
+        const auto result = runAndWait(request);
+        ::close(file);
+        ::close(poll);
+        ::unlink(path.constData());
+        QVERIFY(result.succeeded());
+
+        QStringList numbers;
+        for (const QByteArray &line : result.standardOutput.split('\n')) {
+            const QList<QByteArray> fields = line.simplified().split(' ');
+            const int arrow = fields.indexOf("->");
+            if (arrow > 0)
+                numbers << QString::fromLatin1(fields.at(arrow - 1));
+        }
+        // ls itself holds the next free number while it reads the folder.
+        QCOMPARE(numbers, (QStringList{"0", "1", "2", "3"}));
+        QVERIFY(!result.standardOutput.contains("held-open"));
+        QVERIFY(!result.standardOutput.contains("eventpoll"));
     }
 
     void launchFailureCompletesOnce()

@@ -61,6 +61,8 @@ struct AppHarness
         env.clientOptions.libraryCandidates = library.isEmpty() ? QStringList{simulatorPath()} : library;
         env.clientOptions.credentials.apiID = 94575;
         env.clientOptions.credentials.apiHash = "test";
+        // Tests never pause the players of the machine they run on.
+        env.mediaPlayers = [] { return std::unique_ptr<MediaPlayers>(); };
         if (environmentHook)
             environmentHook(env);
         app = std::make_unique<AppDelegate>(env);
