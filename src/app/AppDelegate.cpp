@@ -159,6 +159,7 @@ void AppDelegate::createCollaborators()
 
     wireBotFace();
     m_appearance->attach(m_window.get(), m_signIn, m_botFace);
+    createSettingsPresenter();
 }
 
 void AppDelegate::installMainMenu() {}
@@ -170,7 +171,6 @@ void AppDelegate::attachWorkspaceFollower()
     m_workspaceFollowing = std::make_unique<WorkspaceFollowing>(follower, *m_presence);
     m_workspaceFollowing->attach(m_window->windowHandle());
 }
-void AppDelegate::refreshSettingsWindow() {}
 
 void AppDelegate::createStatusItem()
 {
@@ -316,15 +316,6 @@ void AppDelegate::requestTermination()
 bool AppDelegate::isTerminating() const
 {
     return m_termination->isPending();
-}
-
-void AppDelegate::changeTheme(AppTheme theme)
-{
-    // A settings window would be closed here and rebuilt afterwards in the new colours.
-    if (!m_appearance->changeTheme(theme))
-        return;
-    refreshStatusItem();
-    m_botFace->showStatus(QStringLiteral("Theme set to ") + theme.displayName() + QLatin1Char('.'));
 }
 
 void AppDelegate::updateAppearance(bool lightAppearance)

@@ -12,6 +12,7 @@ class Alerts;
 class BotFaceView;
 class BotSelection;
 class MacAccess;
+class PeekabooBridge;
 class SecretStore;
 class SettingsStore;
 class TelegramClient;
@@ -42,6 +43,7 @@ public:
 
     MacTaskOrchestrator *orchestrator() const { return m_tasks.get(); }
     MacAccess *access() const;
+    PeekabooBridge *bridge() const;
 
     // A "/mac" command, or a draft that starts with an installed skill's name.
     bool isMacTaskDraft(const QString &draft) const;
