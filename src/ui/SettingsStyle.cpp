@@ -112,7 +112,8 @@ QString styleSheet(const UiTheme &theme)
                             " border-radius: 6px; padding: 3px 6px; selection-background-color: %4; }\n"
                             "QLineEdit:focus, QComboBox:focus { border-color: %5; }\n"
                             "QComboBox:disabled { color: %6; }\n"
-                            "QComboBox::drop-down { border: none; width: 18px; }\n"
+                            "QComboBox::drop-down { border: none; width: 22px; }\n"
+                            "QComboBox::down-arrow { image: none; }\n"
                             "QComboBox QAbstractItemView { color: %1; background: %7; border: 1px solid %3;"
                             " selection-background-color: %4; }\n")
                  .arg(css(theme.text()), css(field), css(theme.border()), css(withAlpha(accent, 0.35)),

@@ -18,10 +18,46 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPainter>
 #include <QPushButton>
 #include <QScreen>
 #include <QTimer>
 #include <QVBoxLayout>
+
+namespace {
+
+// A note wraps at its own width, not at the width the card offers: layouts ask
+// for the height at the offered width, which would count too few lines.
+class NoteLabel : public QLabel
+{
+public:
+    using QLabel::QLabel;
+    int heightForWidth(int width) const override { return QLabel::heightForWidth(qMin(width, maximumWidth())); }
+};
+
+// A pop-up button with a chevron drawn in the secondary colour of the window's palette.
+class PopUpButton : public QComboBox
+{
+public:
+    using QComboBox::QComboBox;
+
+protected:
+    void paintEvent(QPaintEvent *event) override
+    {
+        QComboBox::paintEvent(event);
+        QPainter painter(this);
+        painter.setRenderHint(QPainter::Antialiasing);
+        QColor ink = palette().color(QPalette::PlaceholderText);
+        if (!isEnabled())
+            ink.setAlphaF(0.5f);
+        painter.setPen(QPen(ink, 1.5, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+        const QPointF centre(width() - 12, height() / 2.0);
+        const QPointF chevron[] = {centre + QPointF(-3.5, -1.5), centre + QPointF(0, 2), centre + QPointF(3.5, -1.5)};
+        painter.drawPolyline(chevron, 3);
+    }
+};
+
+} // namespace
 
 SettingsWindowController::SettingsWindowController(SettingsHooks hooks, SettingsServices services,
                                                    QWidget *parent)
@@ -35,6 +71,8 @@ SettingsWindowController::SettingsWindowController(SettingsHooks hooks, Settings
     setAttribute(Qt::WA_DeleteOnClose, false);
     setFixedWidth(contentWidth);
     resize(contentWidth, 690);
+    // The window itself takes the keyboard first, so no control opens with a focus ring.
+    setFocusPolicy(Qt::ClickFocus);
     auto *outer = new QVBoxLayout(this);
     outer->setContentsMargins(0, 0, 0, 0);
     build();
@@ -166,7 +204,7 @@ QWidget *SettingsWindowController::row(const QString &title, QWidget *control)
 
 QLabel *SettingsWindowController::note(const QString &text, int lines)
 {
-    auto *label = new QLabel(text, m_content);
+    auto *label = new NoteLabel(text, m_content);
     label->setTextFormat(Qt::PlainText);
     label->setWordWrap(true);
     label->setFont(UiStyle::font(10));
@@ -203,7 +241,7 @@ QWidget *SettingsWindowController::buttonRow(const QList<QWidget *> &buttons, in
 
 QComboBox *SettingsWindowController::popup()
 {
-    auto *box = new QComboBox(m_content);
+    auto *box = new PopUpButton(m_content);
     box->setFont(UiStyle::font(12));
     box->setFixedWidth(200);
     return box;
@@ -296,6 +334,8 @@ void SettingsWindowController::present()
     show();
     raise();
     activateWindow();
+    if (!focusWidget())
+        setFocus(Qt::ActiveWindowFocusReason);
     checkStatus();
     updateCredentialRows(selectedProvider());
     reloadVoices();
@@ -356,6 +396,9 @@ void SettingsWindowController::applyColors()
     setPalette(m_ui.palette());
     UiStyle::setBackground(this, m_ui.window());
     for (QWidget *child : findChildren<QWidget *>()) {
+        // The sheet's paddings change the fields' sizes: the cards must measure them anew.
+        child->ensurePolished();
+        child->updateGeometry();
         if (auto *view = dynamic_cast<ThemedView *>(child))
             view->setTheme(m_ui);
         if (auto *label = qobject_cast<QLabel *>(child))
@@ -388,8 +431,9 @@ void SettingsWindowController::fitWindowToContent()
     const std::optional<int> visible =
         screen ? std::optional(screen->availableGeometry().height()) : std::nullopt;
     // Wrapped notes are as tall as the window's fixed width makes them.
-    const int fitting = m_contentStack->hasHeightForWidth() ? m_contentStack->totalHeightForWidth(contentWidth)
-                                                            : m_contentStack->sizeHint().height();
+    int fitting = qMax(m_contentStack->sizeHint().height(), m_contentStack->totalMinimumSize().height());
+    if (m_contentStack->hasHeightForWidth())
+        fitting = qMax(fitting, m_contentStack->totalHeightForWidth(contentWidth));
     const int height = SettingsForm::fittedHeight(fitting, visible);
     if (std::abs(height - this->height()) > 0)
         resize(contentWidth, height);

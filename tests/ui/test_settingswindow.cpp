@@ -169,6 +169,10 @@ private slots:
         QCOMPARE(window.keyField()->echoMode(), QLineEdit::Password);
         QCOMPARE(window.keyField()->placeholderText(), QString("Paste OpenAI API key"));
         const int before = window.height();
+        // The fitted window leaves every row its full height (wrapped notes counted at their own width).
+        for (QWidget *group : {window.apiKeyGroup(), window.statusLabel()->parentWidget()})
+            QVERIFY(group->height() >= group->minimumSizeHint().height());
+        QCOMPARE(window.keyField()->height(), window.keyField()->sizeHint().height());
 
         window.providerPopup()->setCurrentIndex(1);
         window.providerPopup()->activated(1);
