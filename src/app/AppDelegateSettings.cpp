@@ -49,8 +49,9 @@ void AppDelegate::createSettingsPresenter()
     settings.toggleFollowActiveSpace = [this] { m_presence->toggleFollowActiveSpace(); };
     settings.logOut = [this] { logOut(); };
     settings.showStatus = [this](const QString &text) { m_botFace->showStatus(text); };
-    settings.speechEngine = m_env.speechEngine ? m_env.speechEngine
-                                               : [] { return std::unique_ptr<SpeechEngine>(new QtSpeechEngine); };
+    settings.speechEngine = m_env.speechEngine ? m_env.speechEngine : [] {
+        return std::unique_ptr<SpeechEngine>(new QtSpeechEngine);
+    };
     settings.version = QCoreApplication::applicationVersion();
     m_settings = std::make_unique<SettingsPresenter>(std::move(settings));
     connect(m_presence.get(), &WindowPresence::followActiveSpaceChanged, m_settings.get(),

@@ -5,7 +5,9 @@
 #include "settings/SettingsStore.h"
 #include "ui/PeekabooLogWindow.h"
 
-PeekabooToolSetup::PeekabooToolSetup(std::function<PeekabooBridge *()> bridge) : m_bridge(std::move(bridge)) {}
+PeekabooToolSetup::PeekabooToolSetup(std::function<PeekabooBridge *()> bridge) : m_bridge(std::move(bridge))
+{
+}
 
 PeekabooToolSetup::~PeekabooToolSetup()
 {
@@ -23,14 +25,17 @@ void PeekabooToolSetup::checkStatus(std::function<void(const PeekabooStatusLine 
     PeekabooBridge *bridge = m_bridge();
     const auto command = bridge ? bridge->executable() : std::nullopt;
     if (!command) {
-        done({PeekabooStatusLine::Dot::failed, QStringLiteral("Peekaboo is not installed and npx was not found."),
-              StatusAction::guide, QStringLiteral("Install Guide")});
+        done({PeekabooStatusLine::Dot::failed,
+              QStringLiteral("Peekaboo is not installed and npx was not found."), StatusAction::guide,
+              QStringLiteral("Install Guide")});
         return;
     }
     const QString installation =
         command->viaNpx() ? QStringLiteral("will download on first use") : QStringLiteral("installed");
-    done({PeekabooStatusLine::Dot::ready, QStringLiteral("Peekaboo is ready (") + installation + QStringLiteral(")."),
-          StatusAction::none, {}});
+    done({PeekabooStatusLine::Dot::ready,
+          QStringLiteral("Peekaboo is ready (") + installation + QStringLiteral(")."),
+          StatusAction::none,
+          {}});
 }
 
 void PeekabooToolSetup::requestPermissions(Done done)

@@ -15,7 +15,8 @@ class PeekabooLogWindow;
 class PeekabooToolSetup : public AgentSetup
 {
 public:
-    static inline const QString installGuideAddress = QStringLiteral("https://www.npmjs.com/package/@fennick/peekaboo");
+    static inline const QString installGuideAddress =
+        QStringLiteral("https://www.npmjs.com/package/@fennick/peekaboo");
 
     explicit PeekabooToolSetup(std::function<PeekabooBridge *()> bridge);
     ~PeekabooToolSetup() override;

@@ -32,7 +32,8 @@ private:
 
 SettingsPresenter::SettingsPresenter(Dependencies dependencies, QObject *parent)
     : QObject(parent), m_deps(std::move(dependencies)),
-      m_ownAlerts(std::make_unique<SettingsWindowAlerts>([this] { return static_cast<QWidget *>(m_window.get()); }))
+      m_ownAlerts(
+          std::make_unique<SettingsWindowAlerts>([this] { return static_cast<QWidget *>(m_window.get()); }))
 {
 }
 
@@ -41,7 +42,8 @@ SettingsPresenter::~SettingsPresenter() = default;
 SettingsState SettingsPresenter::settingsState() const
 {
     SettingsState state;
-    const auto [titles, index] = SettingsState::bots(m_deps.selection->botChats(), m_deps.selection->selectedChatID());
+    const auto [titles, index] =
+        SettingsState::bots(m_deps.selection->botChats(), m_deps.selection->selectedChatID());
     state.botTitles = titles;
     state.selectedBotIndex = index;
     if (MacAccess *access = m_deps.access())
@@ -110,7 +112,8 @@ void SettingsPresenter::createWindow()
             bridge->test(model, std::move(completion));
     });
     services.speechEngine = m_deps.speechEngine;
-    services.openUrl = m_deps.openUrl ? m_deps.openUrl : [](const QUrl &url) { QDesktopServices::openUrl(url); };
+    services.openUrl =
+        m_deps.openUrl ? m_deps.openUrl : [](const QUrl &url) { QDesktopServices::openUrl(url); };
     services.version = m_deps.version;
 
     services.alerts = m_deps.alerts ? m_deps.alerts : m_ownAlerts.get();

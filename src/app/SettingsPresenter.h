@@ -36,7 +36,8 @@ public:
         BotSelection *selection = nullptr;
         std::function<MacAccess *()> access;
         std::function<PeekabooBridge *()> bridge;
-        // Peekaboo status, permissions and the ChatGPT account; null: the window shows only the checking line.
+        // Peekaboo status, permissions and the ChatGPT account; null: the window shows only the checking
+        // line.
         std::function<AgentSetup *()> agentSetup;
         std::function<void(const BotConversation &)> selectBot;
         std::function<bool()> lightAppearanceEnabled;

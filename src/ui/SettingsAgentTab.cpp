@@ -1,8 +1,8 @@
 // The settings window's Mac Agent tab: access, pointer, provider, model, the
 // key or the ChatGPT account, and the Peekaboo status line.
+#include "agent/AgentSettingsKeys.h"
 #include "agent/PeekabooKeychain.h"
 #include "agent/PeekabooSettings.h"
-#include "agent/AgentSettingsKeys.h"
 #include "core/Alerts.h"
 #include "settings/SettingsStore.h"
 #include "ui/LiteralText.h"
@@ -35,8 +35,9 @@ QList<QWidget *> SettingsWindowController::buildAgentTab()
     m_macAccessNote = note(MacAccessLevels::helpText(m_macSlider->level()));
 
     m_pointerSwitch = new ThemedSwitch(m_content);
-    m_pointerSwitch->setToolTip(QStringLiteral("Use foreground pointer actions during Mac tasks so the violet "
-                                               "Peekaboo agent cursor is visible. Requires Full access."));
+    m_pointerSwitch->setToolTip(
+        QStringLiteral("Use foreground pointer actions during Mac tasks so the violet "
+                       "Peekaboo agent cursor is visible. Requires Full access."));
     m_pointerSwitch->setAccessibleName(QStringLiteral("Show agent pointer"));
     connect(m_pointerSwitch, &ThemedSwitch::toggled, this, [this](bool on) {
         if (m_hooks.onShowAgentPointerChanged)
@@ -58,17 +59,18 @@ QList<QWidget *> SettingsWindowController::buildAgentTab()
         if (m_hooks.onModelChanged)
             m_hooks.onModelChanged(m_modelField->text());
     };
-    connect(m_modelField, &QLineEdit::returnPressed, this, modelEdited);
+    // Return also ends the editing: one report for both.
     connect(m_modelField, &QLineEdit::editingFinished, this, modelEdited);
 
     auto *separator = new SettingsSeparatorView(m_content);
-    return {card(QStringLiteral("Mac Agent"), QStringLiteral("sparkles"),
-                 {row(QStringLiteral("Mac access"), m_macSlider), m_macAccessNote,
-                  row(QStringLiteral("Show agent pointer"), m_pointerSwitch),
-                  note(QStringLiteral("Moves the real pointer so the violet Peekaboo cursor is visible. Needs Full "
-                                      "access.")),
-                  row(QStringLiteral("Provider"), m_providerPopup), row(QStringLiteral("Model"), m_modelField),
-                  buildApiKeyGroup(), buildSubscriptionGroup(), separator, buildStatusGroup()})};
+    return {card(
+        QStringLiteral("Mac Agent"), QStringLiteral("sparkles"),
+        {row(QStringLiteral("Mac access"), m_macSlider), m_macAccessNote,
+         row(QStringLiteral("Show agent pointer"), m_pointerSwitch),
+         note(QStringLiteral("Moves the real pointer so the violet Peekaboo cursor is visible. Needs Full "
+                             "access.")),
+         row(QStringLiteral("Provider"), m_providerPopup), row(QStringLiteral("Model"), m_modelField),
+         buildApiKeyGroup(), buildSubscriptionGroup(), separator, buildStatusGroup()})};
 }
 
 QWidget *SettingsWindowController::buildApiKeyGroup()
@@ -124,7 +126,8 @@ QWidget *SettingsWindowController::buildSubscriptionGroup()
     SettingsStyle::setTone(m_subscriptionStatusLabel, Tone::secondary);
 
     m_signInButton = button(QStringLiteral("Sign in with ChatGPT…"), true);
-    m_signInButton->setToolTip(QStringLiteral("Open the browser and sign in with your OpenAI ChatGPT account."));
+    m_signInButton->setToolTip(
+        QStringLiteral("Open the browser and sign in with your OpenAI ChatGPT account."));
     m_pasteLinkButton = button(QStringLiteral("Paste link…"));
     m_pasteLinkButton->setToolTip(QStringLiteral("Use this if the browser could not return to Tessaly."));
     m_pasteLinkButton->hide();
@@ -186,8 +189,8 @@ PeekabooProvider SettingsWindowController::selectedProvider() const
     return PeekabooProviders::all[size_t(index)];
 }
 
-void SettingsWindowController::applyProviderFields(PeekabooProvider provider, const std::optional<QString> &model,
-                                                   bool hasKey)
+void SettingsWindowController::applyProviderFields(PeekabooProvider provider,
+                                                   const std::optional<QString> &model, bool hasKey)
 {
     const auto position = std::find(PeekabooProviders::all.begin(), PeekabooProviders::all.end(), provider);
     m_providerPopup->setCurrentIndex(int(position - PeekabooProviders::all.begin()));
@@ -203,7 +206,8 @@ void SettingsWindowController::providerChosen(int index)
         return;
     const PeekabooProvider provider = PeekabooProviders::all[size_t(index)];
     if (m_services.settings)
-        m_services.settings->setString(AgentSettingsKeys::peekabooProvider, PeekabooProviders::rawValue(provider));
+        m_services.settings->setString(AgentSettingsKeys::peekabooProvider,
+                                       PeekabooProviders::rawValue(provider));
     std::optional<QString> model;
     bool hasKey = false;
     if (m_services.settings)
@@ -291,9 +295,11 @@ void SettingsWindowController::testProvider()
     if (m_hooks.onModelChanged)
         m_hooks.onModelChanged(m_modelField->text());
     const PeekabooProvider provider = selectedProvider();
-    QLabel *label = provider == PeekabooProvider::openaiSubscription ? m_subscriptionStatusLabel : m_keyStatusLabel;
+    QLabel *label =
+        provider == PeekabooProvider::openaiSubscription ? m_subscriptionStatusLabel : m_keyStatusLabel;
     SettingsStyle::setTone(label, Tone::secondary);
-    showKeyStatus(label, QStringLiteral("Testing ") + PeekabooProviders::displayName(provider) + QStringLiteral("…"),
+    showKeyStatus(label,
+                  QStringLiteral("Testing ") + PeekabooProviders::displayName(provider) + QStringLiteral("…"),
                   {});
     for (QPushButton *test : {m_testButton, m_subscriptionTestButton}) {
         test->setEnabled(false);
@@ -301,9 +307,8 @@ void SettingsWindowController::testProvider()
     }
     if (!m_services.testProvider)
         return;
-    const std::optional<QString> model = m_modelField->text().trimmed().isEmpty()
-                                             ? std::nullopt
-                                             : std::optional(m_modelField->text());
+    const std::optional<QString> model =
+        m_modelField->text().trimmed().isEmpty() ? std::nullopt : std::optional(m_modelField->text());
     QPointer<SettingsWindowController> self(this);
     const quint64 generation = m_generation;
     m_services.testProvider(model, [self, generation, label](const PeekabooResult &result) {
@@ -344,7 +349,8 @@ void SettingsWindowController::startSignIn()
         return;
     }
     if (!setup || !setup->toolFound()) {
-        finishSignIn(false, QStringLiteral("Peekaboo is not installed, so ChatGPT sign-in is not available."));
+        finishSignIn(false,
+                     QStringLiteral("Peekaboo is not installed, so ChatGPT sign-in is not available."));
         return;
     }
     QPointer<SettingsWindowController> self(this);
@@ -393,8 +399,9 @@ void SettingsWindowController::pasteLink()
         return;
     AlertRequest request;
     request.message = QStringLiteral("Paste the ChatGPT sign-in link");
-    request.informativeText = QStringLiteral("After you approve the sign-in, your browser shows a page that cannot "
-                                             "connect. Copy its full address and paste it here.");
+    request.informativeText =
+        QStringLiteral("After you approve the sign-in, your browser shows a page that cannot "
+                       "connect. Copy its full address and paste it here.");
     request.buttons = {QStringLiteral("Sign In"), QStringLiteral("Cancel")};
     request.cancelIndex = 1;
     request.accessory = AlertRequest::Accessory::TextField;
@@ -415,7 +422,8 @@ void SettingsWindowController::pasteLink()
 
 void SettingsWindowController::checkStatus()
 {
-    showStatusLine({PeekabooStatusLine::Dot::checking, QStringLiteral("Checking Peekaboo…"), StatusAction::none, {}});
+    showStatusLine(
+        {PeekabooStatusLine::Dot::checking, QStringLiteral("Checking Peekaboo…"), StatusAction::none, {}});
     if (!m_services.agentSetup)
         return;
     QPointer<SettingsWindowController> self(this);
@@ -428,10 +436,10 @@ void SettingsWindowController::checkStatus()
 
 void SettingsWindowController::showStatusLine(const PeekabooStatusLine &line)
 {
-    static const QColor dark[] = {QColor(0xff, 0xd6, 0x0a), QColor(0x32, 0xd7, 0x4b), QColor(0xff, 0x9f, 0x0a),
-                                  QColor(0xff, 0x45, 0x3a)};
-    static const QColor light[] = {QColor(0xff, 0xcc, 0x00), QColor(0x28, 0xcd, 0x41), QColor(0xff, 0x95, 0x00),
-                                   QColor(0xff, 0x3b, 0x30)};
+    static const QColor dark[] = {QColor(0xff, 0xd6, 0x0a), QColor(0x32, 0xd7, 0x4b),
+                                  QColor(0xff, 0x9f, 0x0a), QColor(0xff, 0x45, 0x3a)};
+    static const QColor light[] = {QColor(0xff, 0xcc, 0x00), QColor(0x28, 0xcd, 0x41),
+                                   QColor(0xff, 0x95, 0x00), QColor(0xff, 0x3b, 0x30)};
     m_statusDot->setColor((m_ui.light ? light : dark)[int(line.dot)]);
     m_statusLabel->setText(line.text);
     m_statusAction = line.action;
@@ -452,8 +460,10 @@ void SettingsWindowController::runStatusAction()
     case StatusAction::none:
         return;
     case StatusAction::grant:
-        showStatusLine({PeekabooStatusLine::Dot::checking, QStringLiteral("Requesting permissions…"),
-                        StatusAction::none, {}});
+        showStatusLine({PeekabooStatusLine::Dot::checking,
+                        QStringLiteral("Requesting permissions…"),
+                        StatusAction::none,
+                        {}});
         setup->requestPermissions([self, alive](const std::optional<QString> &error) {
             if (!alive())
                 return;
@@ -463,12 +473,15 @@ void SettingsWindowController::runStatusAction()
             else
                 self->showStatusLine({PeekabooStatusLine::Dot::needsPermissions,
                                       QStringLiteral("Follow the macOS prompts, then click Check."),
-                                      StatusAction::none, {}});
+                                      StatusAction::none,
+                                      {}});
         });
         return;
     case StatusAction::download:
-        showStatusLine(
-            {PeekabooStatusLine::Dot::checking, QStringLiteral("Downloading Peekaboo…"), StatusAction::none, {}});
+        showStatusLine({PeekabooStatusLine::Dot::checking,
+                        QStringLiteral("Downloading Peekaboo…"),
+                        StatusAction::none,
+                        {}});
         setup->prefetch([self, alive](const std::optional<QString> &error) {
             if (!alive())
                 return;

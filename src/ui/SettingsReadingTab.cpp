@@ -14,10 +14,12 @@ namespace {
 const QString voiceTestText = QStringLiteral("This is how I will read your messages.");
 
 #ifdef Q_OS_MACOS
-const QString naturalVoicesMissing = QStringLiteral(
-    "Free natural voices need a download. Open System Settings → Accessibility → Read & Speak → System voice ⓘ → "
-    "Manage Voices, then download an English Premium voice.");
-const QString downloadVoicesHelp = QStringLiteral("Open System Settings to download Premium or Enhanced voices.");
+const QString naturalVoicesMissing =
+    QStringLiteral("Free natural voices need a download. Open System Settings → Accessibility → Read & Speak "
+                   "→ System voice ⓘ → "
+                   "Manage Voices, then download an English Premium voice.");
+const QString downloadVoicesHelp =
+    QStringLiteral("Open System Settings to download Premium or Enhanced voices.");
 #else
 const QString naturalVoicesMissing = QStringLiteral(
     "Free natural voices need a download. Press Download voices… to see how to add an English voice to the "
@@ -55,14 +57,14 @@ QList<QWidget *> SettingsWindowController::buildReadingTab()
     connect(m_useVoiceButton, &QPushButton::clicked, this, &SettingsWindowController::useVoice);
     connect(m_downloadVoicesButton, &QPushButton::clicked, this, &SettingsWindowController::downloadVoices);
 
-    QList<QWidget *> cards{card(
-        QStringLiteral("Reading"), QStringLiteral("speaker.wave.2"),
-        {row(QStringLiteral("Read new messages"), m_autoReadSwitch),
-         note(QStringLiteral("Speaks every new bot message. Off by default.")),
-         row(QStringLiteral("Pause other audio"), m_pauseOtherAudioSwitch),
-         note(QStringLiteral("Pauses music and browser audio while reading, then resumes it.")),
-         row(QStringLiteral("Voice"), m_voicePopup), m_voiceNote,
-         buttonRow({m_useVoiceButton, m_downloadVoicesButton})})};
+    QList<QWidget *> cards{
+        card(QStringLiteral("Reading"), QStringLiteral("speaker.wave.2"),
+             {row(QStringLiteral("Read new messages"), m_autoReadSwitch),
+              note(QStringLiteral("Speaks every new bot message. Off by default.")),
+              row(QStringLiteral("Pause other audio"), m_pauseOtherAudioSwitch),
+              note(QStringLiteral("Pauses music and browser audio while reading, then resumes it.")),
+              row(QStringLiteral("Voice"), m_voicePopup), m_voiceNote,
+              buttonRow({m_useVoiceButton, m_downloadVoicesButton})})};
     reloadVoices();
     return cards;
 }
@@ -104,7 +106,8 @@ void SettingsWindowController::useVoice()
     const int index = m_voicePopup->currentIndex();
     if (m_services.settings) {
         if (index > 0 && index <= m_voiceIdentifiers.size())
-            SpeechPreferences::setSelectedVoiceIdentifier(*m_services.settings, m_voiceIdentifiers.at(index - 1));
+            SpeechPreferences::setSelectedVoiceIdentifier(*m_services.settings,
+                                                          m_voiceIdentifiers.at(index - 1));
         else if (index == 0)
             SpeechPreferences::setSelectedVoiceIdentifier(*m_services.settings, std::nullopt);
     }
@@ -127,7 +130,8 @@ void SettingsWindowController::playVoiceTest()
                 identifier = chosen;
     }
     if (identifier.isEmpty())
-        if (const auto best = ReadAloudVoice::bestVoice(installed, std::nullopt, m_services.preferredLanguage))
+        if (const auto best =
+                ReadAloudVoice::bestVoice(installed, std::nullopt, m_services.preferredLanguage))
             identifier = best->identifier;
     static quint64 nextPreview = 1;
     engine->say(nextPreview++, voiceTestText, identifier);
@@ -136,7 +140,8 @@ void SettingsWindowController::playVoiceTest()
 QUrl SettingsWindowController::voiceDownloadAddress()
 {
 #ifdef Q_OS_MACOS
-    return QUrl(QStringLiteral("x-apple.systempreferences:com.apple.preference.universalaccess?SpokenContent"));
+    return QUrl(
+        QStringLiteral("x-apple.systempreferences:com.apple.preference.universalaccess?SpokenContent"));
 #else
     // Voices come from the speech dispatcher's output modules; its guide says how to add them.
     return QUrl(QStringLiteral("https://freebsoft.org/speechd"));

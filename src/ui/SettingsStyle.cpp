@@ -87,26 +87,31 @@ QIcon swatch(const QColor &color)
 QString styleSheet(const UiTheme &theme)
 {
     const QColor accent = theme.accent();
-    const QColor field = theme.light ? QColor(Qt::white) : UiStyle::blend(theme.window(), theme.composer(), 0.5);
+    const QColor field =
+        theme.light ? QColor(Qt::white) : UiStyle::blend(theme.window(), theme.composer(), 0.5);
     const QColor failure = toneColor(Tone::failure, theme);
     QString sheet;
     sheet += QStringLiteral("QLabel { color: %1; background: transparent; }\n").arg(css(theme.text()));
     for (const Tone tone : {Tone::secondary, Tone::success, Tone::failure})
-        sheet += QStringLiteral("QLabel[tone=\"%1\"] { color: %2; }\n").arg(int(tone)).arg(css(toneColor(tone, theme)));
-    sheet += QStringLiteral("QPushButton { color: %1; background: %2; border: 1px solid %3; border-radius: 6px;"
-                            " padding: 3px 10px; min-height: 16px; }\n"
-                            "QPushButton:hover { border-color: %4; }\n"
-                            "QPushButton:pressed { background: %5; }\n"
-                            "QPushButton:disabled { color: %6; }\n")
-                 .arg(css(theme.text()), css(theme.buttonSurface()), css(theme.border()),
-                      css(withAlpha(accent, 0.6)), css(UiStyle::blend(theme.buttonSurface(), accent, 0.2)),
-                      css(theme.secondary()));
-    sheet += QStringLiteral("QPushButton[accent=\"true\"] { color: white; background: %1; border-color: %1; }\n"
-                            "QPushButton[accent=\"true\"]:pressed { background: %2; }\n"
-                            "QPushButton[accent=\"true\"]:disabled { background: %3; color: %4; }\n")
-                 .arg(css(theme.light ? accent : UiStyle::blend(accent, QColor(Qt::black), 0.25)),
-                      css(UiStyle::blend(accent, QColor(Qt::black), 0.35)), css(withAlpha(accent, 0.45)),
-                      css(withAlpha(QColor(Qt::white), 0.8)));
+        sheet += QStringLiteral("QLabel[tone=\"%1\"] { color: %2; }\n")
+                     .arg(int(tone))
+                     .arg(css(toneColor(tone, theme)));
+    sheet +=
+        QStringLiteral("QPushButton { color: %1; background: %2; border: 1px solid %3; border-radius: 6px;"
+                       " padding: 3px 10px; min-height: 16px; }\n"
+                       "QPushButton:hover { border-color: %4; }\n"
+                       "QPushButton:pressed { background: %5; }\n"
+                       "QPushButton:disabled { color: %6; }\n")
+            .arg(css(theme.text()), css(theme.buttonSurface()), css(theme.border()),
+                 css(withAlpha(accent, 0.6)), css(UiStyle::blend(theme.buttonSurface(), accent, 0.2)),
+                 css(theme.secondary()));
+    sheet +=
+        QStringLiteral("QPushButton[accent=\"true\"] { color: white; background: %1; border-color: %1; }\n"
+                       "QPushButton[accent=\"true\"]:pressed { background: %2; }\n"
+                       "QPushButton[accent=\"true\"]:disabled { background: %3; color: %4; }\n")
+            .arg(css(theme.light ? accent : UiStyle::blend(accent, QColor(Qt::black), 0.25)),
+                 css(UiStyle::blend(accent, QColor(Qt::black), 0.35)), css(withAlpha(accent, 0.45)),
+                 css(withAlpha(QColor(Qt::white), 0.8)));
     sheet += QStringLiteral("QPushButton[destructive=\"true\"] { color: %1; }\n").arg(css(failure));
     sheet += QStringLiteral("QLineEdit, QComboBox { color: %1; background: %2; border: 1px solid %3;"
                             " border-radius: 6px; padding: 3px 6px; selection-background-color: %4; }\n"

@@ -32,7 +32,10 @@ class NoteLabel : public QLabel
 {
 public:
     using QLabel::QLabel;
-    int heightForWidth(int width) const override { return QLabel::heightForWidth(qMin(width, maximumWidth())); }
+    int heightForWidth(int width) const override
+    {
+        return QLabel::heightForWidth(qMin(width, maximumWidth()));
+    }
 };
 
 // A pop-up button with a chevron drawn in the secondary colour of the window's palette.
@@ -52,7 +55,8 @@ protected:
             ink.setAlphaF(0.5f);
         painter.setPen(QPen(ink, 1.5, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
         const QPointF centre(width() - 12, height() / 2.0);
-        const QPointF chevron[] = {centre + QPointF(-3.5, -1.5), centre + QPointF(0, 2), centre + QPointF(3.5, -1.5)};
+        const QPointF chevron[] = {centre + QPointF(-3.5, -1.5), centre + QPointF(0, 2),
+                                   centre + QPointF(3.5, -1.5)};
         painter.drawPolyline(chevron, 3);
     }
 };
@@ -89,10 +93,9 @@ void SettingsWindowController::build()
     m_contentStack->setSpacing(14);
 
     m_contentStack->addWidget(makeHeader());
-    m_tabControl = new ThemedSegmentedControl(
-        {QStringLiteral("General"), QStringLiteral("Mac Agent"), QStringLiteral("Reading"),
-         QStringLiteral("Appearance")},
-        {}, m_content);
+    m_tabControl = new ThemedSegmentedControl({QStringLiteral("General"), QStringLiteral("Mac Agent"),
+                                               QStringLiteral("Reading"), QStringLiteral("Appearance")},
+                                              {}, m_content);
     m_tabControl->setAccessibleName(QStringLiteral("Settings section"));
     m_tabControl->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
     connect(m_tabControl, &ThemedSegmentedControl::activated, this, &SettingsWindowController::applyTab);
@@ -159,7 +162,8 @@ QWidget *SettingsWindowController::makeHeader()
     return header;
 }
 
-QWidget *SettingsWindowController::card(const QString &title, const QString &symbol, const QList<QWidget *> &rows)
+QWidget *SettingsWindowController::card(const QString &title, const QString &symbol,
+                                        const QList<QWidget *> &rows)
 {
     auto *view = new SettingsCardView(m_content);
     view->setFixedWidth(440);
@@ -277,8 +281,9 @@ QList<QWidget *> SettingsWindowController::buildGeneralTab()
 
 QList<QWidget *> SettingsWindowController::buildAppearanceTab()
 {
-    m_appearanceControl = new ThemedSegmentedControl({QStringLiteral("Light"), QStringLiteral("Dark")},
-                                                     {QStringLiteral("sun.max"), QStringLiteral("moon")}, m_content);
+    m_appearanceControl =
+        new ThemedSegmentedControl({QStringLiteral("Light"), QStringLiteral("Dark")},
+                                   {QStringLiteral("sun.max"), QStringLiteral("moon")}, m_content);
     m_appearanceControl->setFixedWidth(156);
     m_appearanceControl->setAccessibleName(QStringLiteral("Colour mode"));
     connect(m_appearanceControl, &ThemedSegmentedControl::activated, this, [this](int segment) {
@@ -316,7 +321,8 @@ QList<QWidget *> SettingsWindowController::buildAppearanceTab()
     });
 
     return {card(QStringLiteral("Appearance"), QStringLiteral("circle.lefthalf.filled"),
-                 {row(QStringLiteral("Mode"), m_appearanceControl), row(QStringLiteral("Theme set"), m_themePopup)}),
+                 {row(QStringLiteral("Mode"), m_appearanceControl),
+                  row(QStringLiteral("Theme set"), m_themePopup)}),
             card(QStringLiteral("Window"), QStringLiteral("macwindow"),
                  {row(QStringLiteral("Hover Shrink"), m_hoverSwitch),
                   row(QStringLiteral("Show on All Desktops"), m_spaceSwitch)})};

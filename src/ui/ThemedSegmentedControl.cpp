@@ -141,7 +141,8 @@ void ThemedSegmentedControl::paintEvent(QPaintEvent *)
         const QFontMetricsF metrics(font);
         const QString label = m_labels.at(i);
         const QString symbol = m_symbols.value(i);
-        const QPixmap icon = symbol.isEmpty() ? QPixmap() : IconTable::pixmap(symbol, ink, 13, devicePixelRatioF());
+        const QPixmap icon =
+            symbol.isEmpty() ? QPixmap() : IconTable::pixmap(symbol, ink, 13, devicePixelRatioF());
         const qreal iconWidth = icon.isNull() ? 0 : 13 + 6;
         const qreal textWidth = metrics.horizontalAdvance(label);
         qreal x = pill.center().x() - (iconWidth + textWidth) / 2;
@@ -151,8 +152,8 @@ void ThemedSegmentedControl::paintEvent(QPaintEvent *)
         }
         painter.setFont(font);
         painter.setPen(ink);
-        painter.drawText(QRectF(x, pill.top(), textWidth + 1, pill.height()), Qt::AlignVCenter | Qt::AlignLeft,
-                         label);
+        painter.drawText(QRectF(x, pill.top(), textWidth + 1, pill.height()),
+                         Qt::AlignVCenter | Qt::AlignLeft, label);
     }
 
     if (hasFocus()) {

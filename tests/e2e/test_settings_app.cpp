@@ -85,7 +85,8 @@ class TestSettingsApp : public QObject
         while (it.hasNext()) {
             const QString path = it.next();
             QFile file(path);
-            if (!path.endsWith("fake/calls.jsonl") && file.open(QIODevice::ReadOnly) && file.readAll().contains(text))
+            if (!path.endsWith("fake/calls.jsonl") && file.open(QIODevice::ReadOnly) &&
+                file.readAll().contains(text))
                 found << path;
         }
         return found;
@@ -137,7 +138,8 @@ private slots:
             [&] {
                 int count = 0;
                 for (const BotMessage &message : m_h->app->telegramMessages())
-                    count += message.isOutgoing && !m_history.contains(message.id) && message.text == accessOff;
+                    count +=
+                        message.isOutgoing && !m_history.contains(message.id) && message.text == accessOff;
                 return count == 2;
             }(),
             10000);
@@ -220,7 +222,8 @@ private slots:
         QCOMPARE(agentCalls, 2);
         QVERIFY(!qgetenv("OPENAI_API_KEY").contains(key.toUtf8()));
         m_h->settings->sync();
-        QVERIFY2(filesContaining(key.toUtf8()).isEmpty(), qPrintable(filesContaining(key.toUtf8()).join(u',')));
+        QVERIFY2(filesContaining(key.toUtf8()).isEmpty(),
+                 qPrintable(filesContaining(key.toUtf8()).join(u',')));
         // The settings file lives under the same temporary root.
         QVERIFY(m_h->settings->fileName().startsWith(m_root.path()));
         for (QWidget *widget : settings.findChildren<QWidget *>()) {

@@ -127,7 +127,8 @@ private slots:
         SettingsWindowController &window = open();
         QCOMPARE(window.windowTitle(), QString("Settings"));
         QCOMPARE(window.width(), 480);
-        QCOMPARE(window.tabControl()->labels(), QStringList({"General", "Mac Agent", "Reading", "Appearance"}));
+        QCOMPARE(window.tabControl()->labels(),
+                 QStringList({"General", "Mac Agent", "Reading", "Appearance"}));
         // No bots: one disabled entry.
         QCOMPARE(window.botPopup()->count(), 1);
         QCOMPARE(window.botPopup()->itemText(0), QString("No bot conversations"));
@@ -214,7 +215,8 @@ private slots:
     void keysAreRefusedUnlessTheyAreKeysOnly()
     {
         SettingsWindowController &window = open();
-        for (const QString &typed : {QString("sk-one two"), QString("/mac lock"), QString("  "), QString("sk\tx")}) {
+        for (const QString &typed :
+             {QString("sk-one two"), QString("/mac lock"), QString("  "), QString("sk\tx")}) {
             window.keyField()->setText(typed);
             window.saveKey();
             QCOMPARE(window.keyStatusLabel()->text(), QString("Enter the provider key only."));
@@ -289,7 +291,8 @@ private slots:
         state.theme = AppTheme::ocean;
         window.apply(state);
         QTRY_COMPARE(window.buildCount(), 2);
-        QVERIFY(card != window.findChild<SettingsCardView *>() || !window.findChildren<SettingsCardView *>().contains(card));
+        QVERIFY(card != window.findChild<SettingsCardView *>() ||
+                !window.findChildren<SettingsCardView *>().contains(card));
         QCOMPARE(window.findChild<SettingsCardView *>()->theme(), (UiTheme{AppTheme::ocean, true}));
         QCOMPARE(window.themePopup()->currentText(), QString("Ocean"));
         QCOMPARE(window.appearanceControl()->selectedSegment(), 0);
@@ -304,11 +307,13 @@ private slots:
         QCOMPARE(window.voicePopup()->count(), 3);
         // The stored voice is no longer installed.
         QCOMPARE(window.voicePopup()->currentIndex(), 0);
-        QCOMPARE(window.voiceNote()->text(), QString("Natural voices are installed. Pick one, then press Use voice."));
+        QCOMPARE(window.voiceNote()->text(),
+                 QString("Natural voices are installed. Pick one, then press Use voice."));
 
         window.voicePopup()->setCurrentIndex(2);
         window.useVoice();
-        QCOMPARE(SpeechPreferences::selectedVoiceIdentifier(*m_settings), std::optional<QString>("fake/Kate"));
+        QCOMPARE(SpeechPreferences::selectedVoiceIdentifier(*m_settings),
+                 std::optional<QString>("fake/Kate"));
         QCOMPARE(m_speech.said(), QStringList{"This is how I will read your messages."});
         QCOMPARE(m_speech.engine->voicesUsed.last(), QString("fake/Kate"));
         QCOMPARE(m_speech.engine->stops, 1);

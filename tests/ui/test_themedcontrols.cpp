@@ -107,7 +107,8 @@ private slots:
         slider.show();
         QVERIFY(QTest::qWaitForWindowExposed(&slider));
         QCOMPARE(QAccessible::queryAccessibleInterface(&slider)->role(), QAccessible::Slider);
-        QCOMPARE(QAccessible::queryAccessibleInterface(&slider)->text(QAccessible::Name), QString("Mac access"));
+        QCOMPARE(QAccessible::queryAccessibleInterface(&slider)->text(QAccessible::Name),
+                 QString("Mac access"));
         QCOMPARE(accessibleValue(&slider), QString("No access"));
         QSignalSpy changed(&slider, &MacAccessSlider::levelChanged);
 
