@@ -246,9 +246,10 @@ void SettingsWindowController::updateCredentialRows(PeekabooProvider provider)
     fitWindowToContent();
 }
 
-void SettingsWindowController::showKeyStatus(QLabel *label, const QString &text, const QColor &,
+void SettingsWindowController::showKeyStatus(QLabel *label, const QString &text, SettingsStyle::Tone tone,
                                              const QString &toolTip)
 {
+    SettingsStyle::setTone(label, tone);
     label->setText(text);
     label->setToolTip(toolTip.isEmpty() ? QString() : LiteralText::toolTip(toolTip));
     label->show();
@@ -260,18 +261,15 @@ void SettingsWindowController::saveKey()
     const QString name = PeekabooProviders::displayName(provider);
     const std::optional<QString> key = SettingsForm::acceptedKey(m_keyField->text());
     if (!key) {
-        SettingsStyle::setTone(m_keyStatusLabel, Tone::failure);
-        showKeyStatus(m_keyStatusLabel, SettingsForm::keyRefusal, {});
+        showKeyStatus(m_keyStatusLabel, SettingsForm::keyRefusal, Tone::failure);
         return;
     }
     if (!m_services.secrets || !PeekabooKeychain(*m_services.secrets).save(*key, provider)) {
-        SettingsStyle::setTone(m_keyStatusLabel, Tone::failure);
-        showKeyStatus(m_keyStatusLabel, QStringLiteral("Could not save the key."), {});
+        showKeyStatus(m_keyStatusLabel, QStringLiteral("Could not save the key."), Tone::failure);
         return;
     }
     m_keyField->clear();
-    SettingsStyle::setTone(m_keyStatusLabel, Tone::secondary);
-    showKeyStatus(m_keyStatusLabel, QStringLiteral("Saved for ") + name + QLatin1Char('.'), {});
+    showKeyStatus(m_keyStatusLabel, QStringLiteral("Saved for ") + name + QLatin1Char('.'), Tone::secondary);
     m_keyField->setPlaceholderText(SettingsForm::keyPlaceholder(provider, true));
     if (m_hooks.onKeyChanged)
         m_hooks.onKeyChanged();
@@ -284,8 +282,7 @@ void SettingsWindowController::removeKey()
         PeekabooKeychain(*m_services.secrets).remove(provider);
     m_keyField->clear();
     m_keyField->setPlaceholderText(SettingsForm::keyPlaceholder(provider, false));
-    SettingsStyle::setTone(m_keyStatusLabel, Tone::secondary);
-    showKeyStatus(m_keyStatusLabel, QStringLiteral("Removed."), {});
+    showKeyStatus(m_keyStatusLabel, QStringLiteral("Removed."), Tone::secondary);
     if (m_hooks.onKeyChanged)
         m_hooks.onKeyChanged();
 }
@@ -297,10 +294,9 @@ void SettingsWindowController::testProvider()
     const PeekabooProvider provider = selectedProvider();
     QLabel *label =
         provider == PeekabooProvider::openaiSubscription ? m_subscriptionStatusLabel : m_keyStatusLabel;
-    SettingsStyle::setTone(label, Tone::secondary);
     showKeyStatus(label,
                   QStringLiteral("Testing ") + PeekabooProviders::displayName(provider) + QStringLiteral("…"),
-                  {});
+                  Tone::secondary);
     for (QPushButton *test : {m_testButton, m_subscriptionTestButton}) {
         test->setEnabled(false);
         test->setText(QStringLiteral("Testing…"));
@@ -319,13 +315,10 @@ void SettingsWindowController::testProvider()
             test->setText(QStringLiteral("Test"));
         }
         const QString reply = result.text.trimmed();
-        if (result.succeeded) {
-            SettingsStyle::setTone(label, Tone::success);
-            self->showKeyStatus(label, SettingsForm::testSuccessText(reply), {}, reply);
-        } else {
-            SettingsStyle::setTone(label, Tone::failure);
-            self->showKeyStatus(label, reply, {}, reply);
-        }
+        if (result.succeeded)
+            self->showKeyStatus(label, SettingsForm::testSuccessText(reply), Tone::success, reply);
+        else
+            self->showKeyStatus(label, reply, Tone::failure, reply);
     });
 }
 
@@ -335,8 +328,8 @@ void SettingsWindowController::startSignIn()
     m_signInButton->setText(QStringLiteral("Waiting for browser…"));
     m_pasteLinkButton->show();
     m_cancelSignInButton->show();
-    SettingsStyle::setTone(m_subscriptionStatusLabel, Tone::secondary);
-    showKeyStatus(m_subscriptionStatusLabel, QStringLiteral("Finish signing in in your browser."), {});
+    showKeyStatus(m_subscriptionStatusLabel, QStringLiteral("Finish signing in in your browser."),
+                  Tone::secondary);
     fitWindowToContent();
 
     AgentSetup *setup = m_services.agentSetup;
@@ -367,14 +360,12 @@ void SettingsWindowController::finishSignIn(bool succeeded, const QString &messa
     m_pasteLinkButton->hide();
     m_cancelSignInButton->hide();
     if (succeeded) {
-        SettingsStyle::setTone(m_subscriptionStatusLabel, Tone::secondary);
-        showKeyStatus(m_subscriptionStatusLabel, QStringLiteral("Signed in"), {});
+        showKeyStatus(m_subscriptionStatusLabel, QStringLiteral("Signed in"), Tone::secondary);
         m_signInButton->setText(QStringLiteral("Sign in again…"));
         if (m_hooks.onKeyChanged)
             m_hooks.onKeyChanged();
     } else {
-        SettingsStyle::setTone(m_subscriptionStatusLabel, Tone::failure);
-        showKeyStatus(m_subscriptionStatusLabel, message, {}, message);
+        showKeyStatus(m_subscriptionStatusLabel, message, Tone::failure, message);
         m_signInButton->setText(QStringLiteral("Sign in with ChatGPT…"));
     }
     fitWindowToContent();
@@ -387,8 +378,7 @@ void SettingsWindowController::cancelSignIn()
     m_signInButton->setEnabled(true);
     m_pasteLinkButton->hide();
     m_cancelSignInButton->hide();
-    SettingsStyle::setTone(m_subscriptionStatusLabel, Tone::secondary);
-    showKeyStatus(m_subscriptionStatusLabel, QStringLiteral("Not signed in"), {});
+    showKeyStatus(m_subscriptionStatusLabel, QStringLiteral("Not signed in"), Tone::secondary);
     m_signInButton->setText(QStringLiteral("Sign in with ChatGPT…"));
     fitWindowToContent();
 }
@@ -413,9 +403,9 @@ void SettingsWindowController::pasteLink()
             return;
         AgentSetup *setup = self->m_services.agentSetup;
         if (!setup || !setup->pasteSignInLink(answer.text.trimmed())) {
-            SettingsStyle::setTone(self->m_subscriptionStatusLabel, Tone::failure);
             self->showKeyStatus(self->m_subscriptionStatusLabel,
-                                QStringLiteral("The sign-in is no longer waiting. Start it again."), {});
+                                QStringLiteral("The sign-in is no longer waiting. Start it again."),
+                                Tone::failure);
         }
     });
 }

@@ -2,6 +2,7 @@
 
 #include "ui/SettingsHooks.h"
 #include "ui/SettingsState.h"
+#include "ui/SettingsStyle.h"
 #include "ui/UiStyle.h"
 
 #include <QList>
@@ -137,7 +138,8 @@ private:
     void updateCredentialRows(PeekabooProvider provider);
     void providerChosen(int index);
     PeekabooProvider selectedProvider() const;
-    void showKeyStatus(QLabel *label, const QString &text, const QColor &color, const QString &toolTip = {});
+    void showKeyStatus(QLabel *label, const QString &text, SettingsStyle::Tone tone,
+                       const QString &toolTip = {});
     void finishSignIn(bool succeeded, const QString &message);
     void showStatusLine(const PeekabooStatusLine &line);
     SpeechEngine *previewer();

@@ -8,6 +8,8 @@
 #include "support/ScriptedAlerts.h"
 #include "ui/MacAccessSlider.h"
 #include "ui/SettingsCardView.h"
+#include "ui/SettingsForm.h"
+#include "ui/SettingsStyle.h"
 #include "ui/SettingsWindowController.h"
 #include "ui/StatusDotView.h"
 #include "ui/ThemedSegmentedControl.h"
@@ -220,6 +222,7 @@ private slots:
             window.keyField()->setText(typed);
             window.saveKey();
             QCOMPARE(window.keyStatusLabel()->text(), QString("Enter the provider key only."));
+            QCOMPARE(SettingsStyle::tone(window.keyStatusLabel()), SettingsStyle::Tone::failure);
             QVERIFY(!window.keyStatusLabel()->isHidden());
         }
         QCOMPARE(secrets().itemCount(), 0);
@@ -247,6 +250,7 @@ private slots:
         window.testProvider();
         QCOMPARE(m_calls.last(), QString("model gpt-test"));
         QCOMPARE(window.keyStatusLabel()->text(), "✅ Works: " + QString(120, 'x'));
+        QCOMPARE(SettingsStyle::tone(window.keyStatusLabel()), SettingsStyle::Tone::success);
         QCOMPARE(window.testButton()->text(), QString("Test"));
         QVERIFY(window.testButton()->isEnabled());
         m_testAnswer.reset();
@@ -259,6 +263,18 @@ private slots:
         QCOMPARE(secrets().itemCount(), 0);
         QCOMPARE(window.keyStatusLabel()->text(), QString("Removed."));
         QCOMPARE(window.keyField()->placeholderText(), QString("Paste OpenAI API key"));
+    }
+
+    void windowHeightLimits()
+    {
+        QCOMPARE(SettingsForm::fittedHeight(100, 900), 320);
+        QCOMPARE(SettingsForm::fittedHeight(500.2, 900), 521);
+        QCOMPARE(SettingsForm::fittedHeight(1000, 900), 860);
+        QCOMPARE(SettingsForm::fittedHeight(1000, 300), 320);
+        QCOMPARE(SettingsForm::fittedHeight(1000, std::nullopt), 860);
+        QCOMPARE(SettingsForm::voiceSelection({"a", "b"}, QString("b"), 0), 2);
+        QCOMPARE(SettingsForm::voiceSelection({"a", "b"}, QString("gone"), 1), 1);
+        QCOMPARE(SettingsForm::voiceSelection({"a"}, QString("gone"), 5), 0);
     }
 
     void themeRebuildsLightDarkRecolours()
