@@ -4,10 +4,12 @@
 #include "agent/PeekabooKeychain.h"
 #include "agent/PeekabooLog.h"
 #include "app/SettingsPresenter.h"
+#include "app/WindowPresence.h"
 #include "support/AppHarness.h"
 #include "ui/MacAccessSlider.h"
 #include "ui/SettingsCardView.h"
 #include "ui/SettingsWindowController.h"
+#include "ui/ThemedSegmentedControl.h"
 #include "ui/ThemedSwitch.h"
 
 #include <QComboBox>
@@ -161,6 +163,34 @@ private slots:
         };
         QTRY_VERIFY(logged().contains("SETTING show agent pointer = on"));
         QVERIFY(!logged().contains("SETTING show agent pointer = off"));
+    }
+
+    void generalAndAppearanceHooksReachTheController()
+    {
+        SettingsWindowController &settings = start(MacAccessLevel::off);
+        const QList<BotConversation> bots = m_h->app->botChats();
+        QVERIFY(bots.size() >= 2);
+        QCOMPARE(settings.botPopup()->count(), bots.size());
+        const int other = m_h->app->selectedChat()->id == bots.at(0).id ? 1 : 0;
+        settings.botPopup()->setCurrentIndex(other);
+        settings.botPopup()->activated(other);
+        QCOMPARE(m_h->app->selectedChat()->id, bots.at(other).id);
+        QCOMPARE(settings.currentState()->selectedBotIndex, other);
+
+        // Light: stored, the same window recoloured.
+        settings.appearanceControl()->activated(0);
+        QCOMPARE(m_h->settings->value("lightAppearance"), QVariant(true));
+        QCOMPARE(window(), &settings);
+        QCOMPARE(settings.buildCount(), 1);
+        QCOMPARE(settings.uiTheme().light, true);
+
+        QTest::mouseClick(settings.hoverSwitch(), Qt::LeftButton);
+        QCOMPARE(m_h->settings->value("hoverShrinkEnabled"), QVariant(false));
+        QCOMPARE(settings.currentState()->hoverShrink, false);
+        const bool following = m_h->app->presence()->followActiveSpaceEnabled();
+        QTest::mouseClick(settings.spaceSwitch(), Qt::LeftButton);
+        QCOMPARE(m_h->app->presence()->followActiveSpaceEnabled(), !following);
+        QCOMPARE(settings.spaceSwitch()->isOn(), !following);
     }
 
     void themeChangeReplacesTheWindow()
