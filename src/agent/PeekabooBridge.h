@@ -103,6 +103,7 @@ public:
     PeekabooSettings &settings() { return m_settings; }
     const PeekabooSettings &settings() const { return m_settings; }
     PeekabooKeychain &keychain() { return m_keychain; }
+    PeekabooLog &log() { return m_log; }
     const PeekabooSkills &skills() const { return m_skills; }
 
 private:

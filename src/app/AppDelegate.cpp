@@ -5,7 +5,9 @@
 #include "app/AttachmentSender.h"
 #include "app/MacTaskController.h"
 #include "app/OutgoingMessages.h"
+#include "app/PeekabooToolSetup.h"
 #include "app/ReadAloud.h"
+#include "app/SettingsPresenter.h"
 #include "app/SignInFlow.h"
 #include "app/Termination.h"
 #include "app/UpdatePresenter.h"
@@ -161,6 +163,7 @@ void AppDelegate::createCollaborators()
 
     wireBotFace();
     m_appearance->attach(m_window.get(), m_signIn, m_botFace);
+    createSettingsPresenter();
 }
 
 void AppDelegate::installMainMenu() {}
@@ -172,7 +175,6 @@ void AppDelegate::attachWorkspaceFollower()
     m_workspaceFollowing = std::make_unique<WorkspaceFollowing>(follower, *m_presence);
     m_workspaceFollowing->attach(m_window->windowHandle());
 }
-void AppDelegate::refreshSettingsWindow() {}
 
 void AppDelegate::createStatusItem()
 {
@@ -318,15 +320,6 @@ void AppDelegate::requestTermination()
 bool AppDelegate::isTerminating() const
 {
     return m_termination->isPending();
-}
-
-void AppDelegate::changeTheme(AppTheme theme)
-{
-    // A settings window would be closed here and rebuilt afterwards in the new colours.
-    if (!m_appearance->changeTheme(theme))
-        return;
-    refreshStatusItem();
-    m_botFace->showStatus(QStringLiteral("Theme set to ") + theme.displayName() + QLatin1Char('.'));
 }
 
 void AppDelegate::updateAppearance(bool lightAppearance)

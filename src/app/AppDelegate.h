@@ -17,9 +17,11 @@ class MacAccess;
 class MacTaskController;
 class MacTaskOrchestrator;
 class OutgoingMessages;
+class PeekabooToolSetup;
 class ReadAloud;
 class SignInFlow;
 class SignInView;
+class SettingsPresenter;
 class StatusItem;
 class TelegramClient;
 class TelegramWindow;
@@ -54,6 +56,8 @@ public:
     // The theme change and the light/dark switch, with every themed view recoloured.
     void changeTheme(AppTheme theme);
     void updateAppearance(bool lightAppearance);
+    // Creates the settings window on first use, refreshes it and shows it.
+    void openSettings();
 
     TelegramWindow *window() const { return m_window.get(); }
     SignInView *signInView() const { return m_signIn; }
@@ -70,6 +74,7 @@ public:
     MacAccess *macAccess() const;
     StatusItem *statusItem() const { return m_statusItem.get(); }
     WindowPresence *presence() const { return m_presence.get(); }
+    SettingsPresenter *settingsPresenter() const { return m_settings.get(); }
 
 signals:
     void terminationConfirmed();
@@ -82,6 +87,7 @@ private:
     void attachWorkspaceFollower();
     void refreshStatusItem();
     void refreshSettingsWindow();
+    void createSettingsPresenter();
     void updateSelectedChatUnreadBadge();
 
     void createWindow();
@@ -123,4 +129,7 @@ private:
     std::unique_ptr<ReadAloud> m_readAloud;
     std::unique_ptr<WorkspaceFollowing> m_workspaceFollowing;
     std::unique_ptr<class UpdateController> m_updates;
+    std::unique_ptr<PeekabooToolSetup> m_agentSetup;
+    // Last: the settings window's hooks reach every collaborator above.
+    std::unique_ptr<SettingsPresenter> m_settings;
 };

@@ -4,10 +4,13 @@
 //   --screenshot FILE.png   renders the main window to FILE.png and exits
 //   --screenshot-delay MS   waits MS milliseconds first (default 1500)
 //   --report-first-paint    prints the time to the first painted window (benchmarks)
+//   --show settings:TAB     with --screenshot: renders the settings window on that tab instead
 #include "app/AppDelegate.h"
 #include "app/AppEnvironmentSetup.h"
+#include "app/SettingsPresenter.h"
 #include "desktop/SingleInstance.h"
 #include "platform/AppPaths.h"
+#include "ui/SettingsWindowController.h"
 #include "ui/TelegramWindow.h"
 
 #include <QApplication>
@@ -35,6 +38,7 @@ struct Arguments
     bool version = false;
     bool demo = false;
     QString screenshot;
+    QString show;
     int screenshotDelay = 1500;
     bool reportFirstPaint = false;
 };
@@ -54,6 +58,8 @@ Arguments parseArguments(int argc, char **argv)
             arguments.screenshot = QString::fromLocal8Bit(argv[++i]);
         else if (arg == "--screenshot-delay" && i + 1 < argc)
             arguments.screenshotDelay = QByteArray(argv[++i]).toInt();
+        else if (arg == "--show" && i + 1 < argc)
+            arguments.show = QString::fromLocal8Bit(argv[++i]);
         else if (arg == "--report-first-paint")
             arguments.reportFirstPaint = true;
     }
@@ -82,6 +88,16 @@ private:
     QElapsedTimer m_clock;
 };
 
+// The tab of "settings:TAB"; -1 for anything else (0 … 3 are the tabs in order).
+int settingsTabToShow(const QString &show)
+{
+    if (show.isEmpty())
+        return -1;
+    static const QStringList tabs = {QStringLiteral("settings:general"), QStringLiteral("settings:mac-agent"),
+                                     QStringLiteral("settings:reading"), QStringLiteral("settings:appearance")};
+    return int(tabs.indexOf(show));
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -95,6 +111,8 @@ int main(int argc, char **argv)
                    "  --demo                  run against the built-in Telegram simulator with throw-away storage\n"
                    "  --screenshot FILE.png   render the main window to FILE.png and quit\n"
                    "  --screenshot-delay MS   wait MS milliseconds before the screenshot (default 1500)\n"
+                   "  --show settings:TAB     screenshot the settings window on a tab instead\n"
+                   "                          (general, mac-agent, reading, appearance)\n"
                    "  --report-first-paint    print the time to the window's first paint\n"
                    "  -v, --version           print the version and quit\n"
                    "  -h, --help              print this help and quit\n",
@@ -113,6 +131,7 @@ int main(int argc, char **argv)
     QApplication::setApplicationDisplayName(QStringLiteral("Tessaly"));
     // Ties the windows to the installed tessaly.desktop (its icon and name in docks and task bars).
     QGuiApplication::setDesktopFileName(QStringLiteral("tessaly"));
+    QApplication::setApplicationVersion(QStringLiteral(TESSALY_VERSION));
     // Closing the window never ends the application; quitting is explicit.
     QApplication::setQuitOnLastWindowClosed(false);
 
@@ -126,6 +145,12 @@ int main(int argc, char **argv)
             return 0;
     }
 
+    const int settingsTab = settingsTabToShow(arguments.show);
+    if (!arguments.show.isEmpty() && settingsTab < 0) {
+        std::fprintf(stderr, "tessaly: unknown --show %s\n", qPrintable(arguments.show));
+        return 1;
+    }
+
     std::unique_ptr<AppEnvironmentSetup> setup;
     if (arguments.demo) {
         QString error;
@@ -134,7 +159,9 @@ int main(int argc, char **argv)
             std::fprintf(stderr, "tessaly: %s\n", qPrintable(error));
             return 1;
         }
-        AppEnvironmentSetup::configureSimulator(R"({"scan_delay_ms": 2500})");
+        // A picture of the settings shows a signed-in account with its bots.
+        AppEnvironmentSetup::configureSimulator(settingsTab < 0 ? R"({"scan_delay_ms": 2500})"
+                                                                : R"({"scan_delay_ms": 0})");
     } else {
         setup = AppEnvironmentSetup::product();
     }
@@ -160,9 +187,17 @@ int main(int argc, char **argv)
         app.installEventFilter(&reporter);
     delegate.applicationDidFinishLaunching();
 
+    if (settingsTab >= 0) {
+        QTimer::singleShot(qMax(0, arguments.screenshotDelay - 300), &delegate, [&delegate, settingsTab] {
+            delegate.openSettings();
+            delegate.settingsPresenter()->window()->applyTab(settingsTab);
+        });
+    }
     if (!arguments.screenshot.isEmpty()) {
-        QTimer::singleShot(arguments.screenshotDelay, &delegate, [&delegate, &arguments] {
-            const bool saved = delegate.window() && delegate.window()->grab().save(arguments.screenshot);
+        QTimer::singleShot(arguments.screenshotDelay, &delegate, [&delegate, &arguments, settingsTab] {
+            QWidget *shown = settingsTab >= 0 ? static_cast<QWidget *>(delegate.settingsPresenter()->window())
+                                              : static_cast<QWidget *>(delegate.window());
+            const bool saved = shown && shown->grab().save(arguments.screenshot);
             if (!saved)
                 std::fprintf(stderr, "tessaly: could not write %s\n", qPrintable(arguments.screenshot));
             delegate.requestTermination();

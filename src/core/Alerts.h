@@ -25,6 +25,8 @@ struct AlertRequest
     Accessory accessory = Accessory::None;
     QSize accessorySize;
     QString fieldText;
+    // Shown in the empty field.
+    QString placeholder;
     QStringList items;
     int selectedIndex = -1;
 

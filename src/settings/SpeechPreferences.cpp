@@ -10,6 +10,16 @@ const QString kVoice = QStringLiteral("readAloudVoiceIdentifier");
 
 bool autoReadNewMessages(const SettingsStore &store) { return store.plainBool(QStringLiteral("autoReadNewMessages")); }
 
+void setAutoReadNewMessages(SettingsStore &store, bool on)
+{
+    store.setBool(QStringLiteral("autoReadNewMessages"), on);
+}
+
+void setPauseOtherAudioWhileReading(SettingsStore &store, bool on)
+{
+    store.setBool(QStringLiteral("pauseOtherAudioWhileReading"), on);
+}
+
 bool pauseOtherAudioWhileReading(const SettingsStore &store)
 {
     return store.defaultTrueBool(QStringLiteral("pauseOtherAudioWhileReading"));

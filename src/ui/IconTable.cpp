@@ -47,6 +47,13 @@ const QHash<QString, QString> &table()
         {QStringLiteral("pin.slash"), QStringLiteral("pin-angle")},
         {QStringLiteral("person.2"), QStringLiteral("robot")},
         {QStringLiteral("paperplane.fill"), QStringLiteral("send-fill")},
+        // The settings window.
+        {QStringLiteral("nosign"), QStringLiteral("slash-circle")},
+        {QStringLiteral("eye"), QStringLiteral("eye")},
+        {QStringLiteral("circle.lefthalf.filled"), QStringLiteral("circle-half")},
+        {QStringLiteral("macwindow"), QStringLiteral("window")},
+        {QStringLiteral("sun.max"), QStringLiteral("sun")},
+        {QStringLiteral("moon"), QStringLiteral("moon")},
         // Media placeholders of converted messages.
         {QStringLiteral("chart.bar.xaxis"), QStringLiteral("bar-chart-fill")},
         {QStringLiteral("checklist"), QStringLiteral("card-checklist")},

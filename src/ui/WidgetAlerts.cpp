@@ -77,6 +77,7 @@ void WidgetAlerts::present(const AlertRequest &request, std::function<void(const
     case AlertRequest::Accessory::SecureField:
     case AlertRequest::Accessory::TextField:
         field = new QLineEdit(request.fieldText, dialog);
+        field->setPlaceholderText(request.placeholder);
         if (request.accessory == AlertRequest::Accessory::SecureField)
             field->setEchoMode(QLineEdit::Password);
         field->setMinimumSize(size);

@@ -1,7 +1,7 @@
 // Every preference key with its type, default and reading rule.
 #include "agent/MacAccessLevel.h"
 #include "agent/PeekabooSettings.h"
-#include "app/SettingsState.h"
+#include "ui/SettingsState.h"
 #include "settings/AppTheme.h"
 #include "settings/SettingsStore.h"
 #include "settings/SpeechPreferences.h"
