@@ -5,6 +5,10 @@
 #include "settings/SettingsStore.h"
 #include "ui/PeekabooLogWindow.h"
 
+namespace {
+const QString kNoAgent = QStringLiteral("The agent is not available.");
+}
+
 PeekabooToolSetup::PeekabooToolSetup(std::function<PeekabooBridge *()> bridge) : m_bridge(std::move(bridge))
 {
 }
@@ -23,29 +27,28 @@ bool PeekabooToolSetup::toolFound() const
 void PeekabooToolSetup::checkStatus(std::function<void(const PeekabooStatusLine &)> done)
 {
     PeekabooBridge *bridge = m_bridge();
-    const auto command = bridge ? bridge->executable() : std::nullopt;
-    if (!command) {
-        done({PeekabooStatusLine::Dot::failed,
-              QStringLiteral("Peekaboo is not installed and npx was not found."), StatusAction::guide,
-              QStringLiteral("Install Guide")});
+    if (!bridge) {
+        done({PeekabooStatusLine::Dot::red, kNoAgent, StatusAction::none, {}});
         return;
     }
-    const QString installation =
-        command->viaNpx() ? QStringLiteral("will download on first use") : QStringLiteral("installed");
-    done({PeekabooStatusLine::Dot::ready,
-          QStringLiteral("Peekaboo is ready (") + installation + QStringLiteral(")."),
-          StatusAction::none,
-          {}});
+    bridge->checkAvailability(
+        [done = std::move(done)](const PeekabooAvailability &availability) { done(PeekabooStatusLine::from(availability)); });
 }
 
 void PeekabooToolSetup::requestPermissions(Done done)
 {
-    done(toolFound() ? std::nullopt : std::optional(QStringLiteral("Peekaboo is not installed.")));
+    if (PeekabooBridge *bridge = m_bridge())
+        bridge->requestPermissions(std::move(done));
+    else
+        done(kNoAgent);
 }
 
 void PeekabooToolSetup::prefetch(Done done)
 {
-    done(std::nullopt);
+    if (PeekabooBridge *bridge = m_bridge())
+        bridge->prefetch(std::move(done));
+    else
+        done(kNoAgent);
 }
 
 void PeekabooToolSetup::openLog()
@@ -58,6 +61,14 @@ void PeekabooToolSetup::openLog()
     m_logWindow->present();
 }
 
+bool PeekabooToolSetup::signInWaiting() const
+{
+    PeekabooBridge *bridge = m_bridge();
+    return bridge && bridge->chatGPT().isSigningIn();
+}
+
+// The window asks without waiting: the flag stored by the last sign-in that
+// succeeded stands for the account until the tool says otherwise.
 bool PeekabooToolSetup::chatGPTSignedIn() const
 {
     PeekabooBridge *bridge = m_bridge();
@@ -66,5 +77,24 @@ bool PeekabooToolSetup::chatGPTSignedIn() const
 
 void PeekabooToolSetup::startSignIn(std::function<void(bool, const QString &)> done)
 {
-    done(false, QStringLiteral("ChatGPT sign-in is not available in this version."));
+    PeekabooBridge *bridge = m_bridge();
+    if (!bridge) {
+        done(false, kNoAgent);
+        return;
+    }
+    bridge->chatGPT().startSignIn([done = std::move(done)](bool succeeded, const QString &message) {
+        done(succeeded, message);
+    });
+}
+
+bool PeekabooToolSetup::pasteSignInLink(const QString &address)
+{
+    PeekabooBridge *bridge = m_bridge();
+    return bridge && bridge->chatGPT().submit(address);
+}
+
+void PeekabooToolSetup::cancelSignIn()
+{
+    if (PeekabooBridge *bridge = m_bridge())
+        bridge->chatGPT().cancelSignIn();
 }

@@ -8,31 +8,27 @@
 class PeekabooBridge;
 class PeekabooLogWindow;
 
-// The settings window's view of the Peekaboo tool from what is known without
-// running it: whether it was found and how it is reached. Checking the
-// permissions, downloading through npx and the ChatGPT sign-in need the tool's
-// own answers and report that they are not available here.
+// The settings window's side of the agent tool: its status line, permission
+// requests, the download through npx and the ChatGPT sign-in, all carried out
+// by the bridge.
 class PeekabooToolSetup : public AgentSetup
 {
 public:
-    static inline const QString installGuideAddress =
-        QStringLiteral("https://www.npmjs.com/package/@fennick/peekaboo");
-
     explicit PeekabooToolSetup(std::function<PeekabooBridge *()> bridge);
     ~PeekabooToolSetup() override;
 
     void checkStatus(std::function<void(const PeekabooStatusLine &)> done) override;
     void requestPermissions(Done done) override;
     void prefetch(Done done) override;
-    QUrl installGuide() const override { return QUrl(installGuideAddress); }
+    QUrl installGuide() const override { return QUrl(PeekabooStatusLine::installGuideAddress()); }
     void openLog() override;
 
     bool toolFound() const override;
-    bool signInWaiting() const override { return false; }
+    bool signInWaiting() const override;
     bool chatGPTSignedIn() const override;
     void startSignIn(std::function<void(bool succeeded, const QString &message)> done) override;
-    bool pasteSignInLink(const QString &) override { return false; }
-    void cancelSignIn() override {}
+    bool pasteSignInLink(const QString &address) override;
+    void cancelSignIn() override;
 
 private:
     std::function<PeekabooBridge *()> m_bridge;

@@ -1,6 +1,7 @@
 // The settings window's Mac Agent tab: access, pointer, provider, model, the
 // key or the ChatGPT account, and the Peekaboo status line.
 #include "agent/AgentSettingsKeys.h"
+#include "agent/ChatGPTAccount.h"
 #include "agent/PeekabooKeychain.h"
 #include "agent/PeekabooSettings.h"
 #include "core/Alerts.h"
@@ -11,6 +12,8 @@
 #include "ui/SettingsSeparatorView.h"
 #include "ui/SettingsStyle.h"
 #include "ui/SettingsWindowController.h"
+
+#include "agent/ChatGPTAccount.h"
 #include "ui/StatusDotView.h"
 #include "ui/ThemedSwitch.h"
 
@@ -404,7 +407,7 @@ void SettingsWindowController::pasteLink()
         AgentSetup *setup = self->m_services.agentSetup;
         if (!setup || !setup->pasteSignInLink(answer.text.trimmed())) {
             self->showKeyStatus(self->m_subscriptionStatusLabel,
-                                QStringLiteral("The sign-in is no longer waiting. Start it again."),
+                                ChatGPTAccount::noLongerWaitingText(),
                                 Tone::failure);
         }
     });
@@ -412,8 +415,7 @@ void SettingsWindowController::pasteLink()
 
 void SettingsWindowController::checkStatus()
 {
-    showStatusLine(
-        {PeekabooStatusLine::Dot::checking, QStringLiteral("Checking Peekaboo…"), StatusAction::none, {}});
+    showStatusLine(PeekabooStatusLine::checking());
     if (!m_services.agentSetup)
         return;
     QPointer<SettingsWindowController> self(this);
@@ -433,8 +435,8 @@ void SettingsWindowController::showStatusLine(const PeekabooStatusLine &line)
     m_statusDot->setColor((m_ui.light ? light : dark)[int(line.dot)]);
     m_statusLabel->setText(line.text);
     m_statusAction = line.action;
-    m_statusActionButton->setText(line.actionTitle);
-    m_statusActionButton->setVisible(line.action != StatusAction::none && !line.actionTitle.isEmpty());
+    m_statusActionButton->setText(line.buttonTitle);
+    m_statusActionButton->setVisible(line.action != StatusAction::none && !line.buttonTitle.isEmpty());
     fitWindowToContent();
 }
 
@@ -450,33 +452,33 @@ void SettingsWindowController::runStatusAction()
     case StatusAction::none:
         return;
     case StatusAction::grant:
-        showStatusLine({PeekabooStatusLine::Dot::checking,
-                        QStringLiteral("Requesting permissions…"),
+        showStatusLine({PeekabooStatusLine::Dot::yellow,
+                        PeekabooStatusLine::requestingPermissionsText(),
                         StatusAction::none,
                         {}});
         setup->requestPermissions([self, alive](const std::optional<QString> &error) {
             if (!alive())
                 return;
             if (error)
-                self->showStatusLine({PeekabooStatusLine::Dot::failed, *error, StatusAction::grant,
+                self->showStatusLine({PeekabooStatusLine::Dot::red, *error, StatusAction::grant,
                                       QStringLiteral("Grant Permissions")});
             else
-                self->showStatusLine({PeekabooStatusLine::Dot::needsPermissions,
-                                      QStringLiteral("Follow the macOS prompts, then click Check."),
+                self->showStatusLine({PeekabooStatusLine::Dot::orange,
+                                      PeekabooStatusLine::afterPermissionRequestText(),
                                       StatusAction::none,
                                       {}});
         });
         return;
     case StatusAction::download:
-        showStatusLine({PeekabooStatusLine::Dot::checking,
-                        QStringLiteral("Downloading Peekaboo…"),
+        showStatusLine({PeekabooStatusLine::Dot::yellow,
+                        PeekabooStatusLine::downloadingText(),
                         StatusAction::none,
                         {}});
         setup->prefetch([self, alive](const std::optional<QString> &error) {
             if (!alive())
                 return;
             if (error)
-                self->showStatusLine({PeekabooStatusLine::Dot::failed, *error, StatusAction::download,
+                self->showStatusLine({PeekabooStatusLine::Dot::red, *error, StatusAction::download,
                                       QStringLiteral("Download Peekaboo")});
             else
                 self->checkStatus();

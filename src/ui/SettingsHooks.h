@@ -2,6 +2,7 @@
 
 #include "agent/MacAccessLevel.h"
 #include "agent/PeekabooOutput.h"
+#include "agent/PeekabooStatusLine.h"
 #include "settings/AppTheme.h"
 #include "speech/MessageSpeaker.h"
 
@@ -34,20 +35,7 @@ struct SettingsHooks
 };
 
 // What the Peekaboo status button does.
-enum class StatusAction { none, grant, download, guide };
-
-// One state of the Peekaboo status line, ready to show.
-struct PeekabooStatusLine
-{
-    // checking: yellow, ready: green, needsPermissions: orange, failed: red.
-    enum class Dot { checking, ready, needsPermissions, failed };
-
-    Dot dot = Dot::checking;
-    QString text;
-    StatusAction action = StatusAction::none;
-    // Empty when the button is hidden.
-    QString actionTitle;
-};
+using StatusAction = PeekabooStatusLine::StatusAction;
 
 // Setting up the agent tool and the ChatGPT account, carried out outside the
 // window; the window shows the answers. Completions run on the main thread.

@@ -35,7 +35,7 @@ public:
 
     void checkStatus(std::function<void(const PeekabooStatusLine &)> done) override
     {
-        done({PeekabooStatusLine::Dot::failed, "Peekaboo is not installed and npx was not found.",
+        done({PeekabooStatusLine::Dot::red, "Peekaboo is not installed and npx was not found.",
               StatusAction::guide, "Install Guide"});
     }
     void requestPermissions(Done done) override { done(std::nullopt); }
