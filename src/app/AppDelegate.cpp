@@ -9,6 +9,7 @@
 #include "app/SignInFlow.h"
 #include "app/Termination.h"
 #include "app/VoiceRecorder.h"
+#include "app/WindowHoverShrink.h"
 #include "app/WindowPresence.h"
 #include "chat/AttachmentPresentation.h"
 #include "core/Guarded.h"
@@ -153,8 +154,17 @@ void AppDelegate::createCollaborators()
 
     m_readAloud = std::make_unique<ReadAloud>(*m_env.settings, m_botFace, m_env.speechEngine);
 
+    m_hoverShrink = std::make_unique<WindowHoverShrink>(*m_env.settings, m_window.get(), m_botFace,
+                                                        m_env.pointerPosition, m_env.hoverExitPollMs);
+
     wireBotFace();
     m_appearance->attach(m_window.get(), m_signIn, m_botFace);
+}
+
+void AppDelegate::toggleHoverShrink()
+{
+    m_hoverShrink->toggleHoverShrink();
+    refreshSettingsWindow();
 }
 
 void AppDelegate::installMainMenu() {}

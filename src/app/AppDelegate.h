@@ -25,6 +25,7 @@ class TelegramClient;
 class TelegramWindow;
 class Termination;
 class VoiceRecorder;
+class WindowHoverShrink;
 class WindowPresence;
 
 // The one controller: creates the window, the Telegram client and the
@@ -69,6 +70,9 @@ public:
     MacAccess *macAccess() const;
     StatusItem *statusItem() const { return m_statusItem.get(); }
     WindowPresence *presence() const { return m_presence.get(); }
+    WindowHoverShrink *hoverShrink() const { return m_hoverShrink.get(); }
+    // The settings window's switch for shrinking the window to its composer.
+    void toggleHoverShrink();
 
 signals:
     void terminationConfirmed();
@@ -120,4 +124,5 @@ private:
     std::unique_ptr<VoiceRecorder> m_voice;
     std::unique_ptr<MacTaskController> m_mac;
     std::unique_ptr<ReadAloud> m_readAloud;
+    std::unique_ptr<WindowHoverShrink> m_hoverShrink;
 };

@@ -3,8 +3,8 @@
 
 #include "app/AttachmentSender.h"
 #include "app/MacTaskController.h"
-#include "app/VoiceRecorder.h"
 #include "app/OutgoingMessages.h"
+#include "app/VoiceRecorder.h"
 #include "app/WindowPresence.h"
 #include "chat/ComposerInput.h"
 #include "core/Alerts.h"
@@ -22,6 +22,12 @@ void AppDelegate::wireBotFace()
     connect(m_botFace, &BotFaceView::pinToggled, m_presence.get(), &WindowPresence::toggleWindowPin);
     connect(m_presence.get(), &WindowPresence::windowPinChanged, m_botFace, &BotFaceView::setPinned);
     m_botFace->setPinned(m_presence->windowIsPinned());
+    connect(m_botFace, &BotFaceView::fontScaleChanged, m_presence.get(),
+            &WindowPresence::updateWindowMinSize);
+    connect(m_window.get(), &TelegramWindow::resized, m_botFace, [this] {
+        if (!m_presence->isResizingWindowForFontScale())
+            m_botFace->windowDidResize();
+    });
     AttachmentSender *attachments = m_attachments.get();
     connect(m_botFace, &BotFaceView::attachRequested, attachments, &AttachmentSender::attachFile);
     connect(m_botFace, &BotFaceView::recordRequested, m_voice.get(), &VoiceRecorder::toggleVoiceRecording);

@@ -317,6 +317,7 @@ void BotFaceView::updateFontSize(qreal oldScale)
         }
         window->setGeometry(target);
         m_windowWidth.applied(target.width());
+        m_transcriptView->updateTranscriptInsets(target.width());
     }
     m_fontScaleLabel->setText(m_fontScale.label());
     m_composer->setFontScale(scale);
@@ -324,10 +325,22 @@ void BotFaceView::updateFontSize(qreal oldScale)
     emit fontScaleChanged(scale);
 }
 
-void BotFaceView::resizeEvent(QResizeEvent *event)
+void BotFaceView::windowDidResize()
 {
-    QWidget::resizeEvent(event);
     m_transcriptView->updateTranscriptInsets(width());
+    m_composer->updateComposerInputHeight();
+    ComposerTextView *input = m_composer->input();
+    if (input->skillCompletion && input->skillCompletion->isVisible())
+        input->updateSkillCompletion();
+}
+
+void BotFaceView::setHoverCollapsed(bool collapsed)
+{
+    m_hoverCollapsed = collapsed;
+    m_toolbar->setVisible(!collapsed);
+    m_separator->setVisible(!collapsed);
+    m_transcriptView->setVisible(!collapsed);
+    m_composer->setHoverCollapsed(collapsed);
 }
 
 QString BotFaceView::composerText() const

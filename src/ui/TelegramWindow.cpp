@@ -68,6 +68,10 @@ bool TelegramWindow::event(QEvent *event)
         emit keyChanged(true);
     else if (event->type() == QEvent::WindowDeactivate)
         emit keyChanged(false);
+    else if (event->type() == QEvent::Enter)
+        emit hoverEntered();
+    else if (event->type() == QEvent::Leave)
+        emit hoverExited();
     return QWidget::event(event);
 }
 
@@ -76,4 +80,10 @@ void TelegramWindow::closeEvent(QCloseEvent *event)
     // Closing hides the window; it never ends the application.
     emit closedByUser();
     event->accept();
+}
+
+void TelegramWindow::resizeEvent(QResizeEvent *event)
+{
+    QWidget::resizeEvent(event);
+    emit resized();
 }

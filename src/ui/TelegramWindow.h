@@ -22,6 +22,10 @@ public:
 signals:
     void keyChanged(bool isKey);
     void closedByUser();
+    void resized();
+    // The pointer entered or left the window's content.
+    void hoverEntered();
+    void hoverExited();
     void quitRequested();
     void chooseBotRequested();
     void logOutRequested();
@@ -29,6 +33,7 @@ signals:
 protected:
     bool event(QEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
 
 private:
     void updateTitle();
