@@ -15,8 +15,10 @@
 #include "core/Guarded.h"
 #include "desktop/SingleInstance.h"
 #include "settings/AppTheme.h"
+#include "telegram/TdJsonLibrary.h"
 #include "telegram/TelegramClient.h"
 #include "ui/BotFaceView.h"
+#include "ui/MainMenu.h"
 #include "ui/SignInView.h"
 #include "ui/StatusItem.h"
 #include "ui/TelegramWindow.h"
@@ -54,9 +56,10 @@ void AppDelegate::applicationDidFinishLaunching()
 {
     m_appearance->applyAppearance();
     m_appearance->installApplicationIcon();
-    installMainMenu();
     createStatusItem();
     createWindow();
+    // Without a global menu bar the menu lives in the window and the status item.
+    installMainMenu();
     configureTitleBar();
     m_presence->attach(m_window.get());
     if (m_env.singleInstance)
@@ -83,15 +86,6 @@ void AppDelegate::createWindow()
         else
             m_unread.windowResignedKey(m_selection.selectedChatID());
         refreshStatusItem();
-    });
-    connect(m_window.get(), &TelegramWindow::quitRequested, this, &AppDelegate::requestTermination);
-    connect(m_window.get(), &TelegramWindow::chooseBotRequested, this, [this] {
-        if (telegramAuthorized())
-            chooseBot();
-    });
-    connect(m_window.get(), &TelegramWindow::logOutRequested, this, [this] {
-        if (telegramAuthorized())
-            logOut();
     });
     if (m_env.alerts) {
         m_alerts = m_env.alerts;
@@ -167,10 +161,41 @@ void AppDelegate::toggleHoverShrink()
     refreshSettingsWindow();
 }
 
-void AppDelegate::installMainMenu() {}
-void AppDelegate::configureTitleBar() {}
-void AppDelegate::attachWorkspaceFollower() {}
-void AppDelegate::refreshSettingsWindow() {}
+void AppDelegate::installMainMenu()
+{
+    m_mainMenu = std::make_unique<MainMenu>(m_window.get());
+    m_mainMenu->addTo(m_statusItem->menu());
+    connect(m_mainMenu.get(), &MainMenu::aboutRequested, this, [this] {
+        m_mainMenu->showAbout(QStringLiteral(TESSALY_VERSION), TdJsonLibrary::interfaceVersion);
+    });
+    connect(m_mainMenu.get(), &MainMenu::quitRequested, this, &AppDelegate::requestTermination);
+    connect(m_mainMenu.get(), &MainMenu::peekabooLogRequested, this, [this] {
+        if (m_mac)
+            m_mac->showPeekabooLog(m_window.get());
+    });
+    connect(m_mainMenu.get(), &MainMenu::searchRequested, this, [this] {
+        if (m_window->face() == m_botFace)
+            m_botFace->focusSearch();
+    });
+    connect(m_mainMenu.get(), &MainMenu::chooseBotRequested, this, [this] {
+        if (telegramAuthorized())
+            chooseBot();
+    });
+    connect(m_mainMenu.get(), &MainMenu::logOutRequested, this, [this] {
+        if (telegramAuthorized())
+            logOut();
+    });
+}
+
+void AppDelegate::configureTitleBar()
+{
+}
+void AppDelegate::attachWorkspaceFollower()
+{
+}
+void AppDelegate::refreshSettingsWindow()
+{
+}
 
 void AppDelegate::createStatusItem()
 {

@@ -14,6 +14,7 @@ class Appearance;
 class AttachmentSender;
 class BotFaceView;
 class MacAccess;
+class MainMenu;
 class MacTaskController;
 class MacTaskOrchestrator;
 class OutgoingMessages;
@@ -71,6 +72,7 @@ public:
     StatusItem *statusItem() const { return m_statusItem.get(); }
     WindowPresence *presence() const { return m_presence.get(); }
     WindowHoverShrink *hoverShrink() const { return m_hoverShrink.get(); }
+    MainMenu *mainMenu() const { return m_mainMenu.get(); }
     // The settings window's switch for shrinking the window to its composer.
     void toggleHoverShrink();
 
@@ -125,4 +127,5 @@ private:
     std::unique_ptr<MacTaskController> m_mac;
     std::unique_ptr<ReadAloud> m_readAloud;
     std::unique_ptr<WindowHoverShrink> m_hoverShrink;
+    std::unique_ptr<MainMenu> m_mainMenu;
 };

@@ -10,6 +10,7 @@
 #include "core/MainThread.h"
 #include "telegram/TelegramClient.h"
 #include "ui/BotFaceView.h"
+#include "ui/PeekabooLogWindow.h"
 #include "ui/SkillCompletionController.h"
 #include "ui/TranscriptController.h"
 
@@ -23,6 +24,7 @@ struct MacTaskController::Parts
     PeekabooBridge bridge;
     MacAccess access;
     SkillCompletionController popup;
+    std::unique_ptr<PeekabooLogWindow> logWindow;
 };
 
 MacTaskController::MacTaskController(Dependencies dependencies, QObject *parent)
@@ -30,18 +32,18 @@ MacTaskController::MacTaskController(Dependencies dependencies, QObject *parent)
       m_parts(std::make_unique<Parts>(*m_deps.settings, *m_deps.secrets))
 {
     m_parts->access.onChanged = guarded(this, [this](MacAccessLevel) { emit accessChanged(); });
-    m_tasks = std::make_unique<MacTaskOrchestrator>(m_parts->access, m_parts->bridge, m_parts->log, *m_deps.alerts,
-                                                    makeHooks(), m_deps.options);
+    m_tasks = std::make_unique<MacTaskOrchestrator>(m_parts->access, m_parts->bridge, m_parts->log,
+                                                    *m_deps.alerts, makeHooks(), m_deps.options);
 
     BotFaceView *face = m_deps.face;
     connect(face, &BotFaceView::runDraftAsMacTaskRequested, this, &MacTaskController::runDraftAsMacTask);
     connect(face->transcript(), &TranscriptController::macProgressShown, this,
             [this] { m_tasks->startMacProgressAnimation(); });
     face->setSkillCompletion(&m_parts->popup, guarded(this, [this](const QString &prefix) {
-                                 // The popup takes the colours of the moment it is offered.
-                                 m_parts->popup.setTheme(m_deps.face->theme());
-                                 return m_parts->bridge.skills().matchingSkills(prefix);
-                             }));
+        // The popup takes the colours of the moment it is offered.
+        m_parts->popup.setTheme(m_deps.face->theme());
+        return m_parts->bridge.skills().matchingSkills(prefix);
+    }));
 }
 
 MacTaskController::~MacTaskController() = default;
@@ -100,7 +102,8 @@ void MacTaskController::runDraftAsMacTask(const QString &draft)
 
 bool MacTaskController::isMacTaskDraft(const QString &draft) const
 {
-    return MacCommandParser::explicitTask(draft).has_value() || m_parts->bridge.skills().startsWithKnownSkill(draft);
+    return MacCommandParser::explicitTask(draft).has_value() ||
+           m_parts->bridge.skills().startsWithKnownSkill(draft);
 }
 
 void MacTaskController::handleMacControlMessages(const QList<BotMessage> &messages)
@@ -116,4 +119,13 @@ void MacTaskController::stopMacTasks()
 {
     m_parts->bridge.cancel();
     m_tasks->dropScheduledMacTasks();
+}
+
+void MacTaskController::showPeekabooLog(QWidget *parent)
+{
+    if (!m_parts->logWindow) {
+        m_parts->logWindow = std::make_unique<PeekabooLogWindow>(m_parts->log, parent);
+        m_parts->logWindow->setWindowFlag(Qt::Window);
+    }
+    m_parts->logWindow->present();
 }

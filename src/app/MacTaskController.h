@@ -41,6 +41,8 @@ public:
     ~MacTaskController() override;
 
     MacTaskOrchestrator *orchestrator() const { return m_tasks.get(); }
+    // The agent activity log window, made on first use and kept.
+    void showPeekabooLog(QWidget *parent);
     MacAccess *access() const;
 
     // A "/mac" command, or a draft that starts with an installed skill's name.

@@ -2,7 +2,6 @@
 
 #include "ui/LiteralText.h"
 
-#include <QAction>
 #include <QCloseEvent>
 #include <QVBoxLayout>
 
@@ -14,21 +13,6 @@ TelegramWindow::TelegramWindow(QWidget *parent) : QWidget(parent, Qt::Window | Q
     m_root = new QVBoxLayout(this);
     m_root->setContentsMargins(0, 0, 0, 0);
     m_root->setSpacing(0);
-    // Until there is a menu bar or a status item, the window's own context menu
-    // carries the application commands; the shortcuts work anywhere in the window.
-    auto addCommand = [this](const QString &text, const QKeySequence &shortcut,
-                             void (TelegramWindow::*signal)()) {
-        auto *action = new QAction(text, this);
-        action->setShortcut(shortcut);
-        action->setShortcutContext(Qt::WindowShortcut);
-        connect(action, &QAction::triggered, this, signal);
-        addAction(action);
-    };
-    addCommand(QStringLiteral("Choose Bot…"), QKeySequence(Qt::CTRL | Qt::Key_B),
-               &TelegramWindow::chooseBotRequested);
-    addCommand(QStringLiteral("Log Out of Telegram…"), QKeySequence(), &TelegramWindow::logOutRequested);
-    addCommand(QStringLiteral("Quit Tessaly"), QKeySequence::Quit, &TelegramWindow::quitRequested);
-    setContextMenuPolicy(Qt::ActionsContextMenu);
 }
 
 void TelegramWindow::setFace(QWidget *face)

@@ -26,9 +26,6 @@ signals:
     // The pointer entered or left the window's content.
     void hoverEntered();
     void hoverExited();
-    void quitRequested();
-    void chooseBotRequested();
-    void logOutRequested();
 
 protected:
     bool event(QEvent *event) override;
