@@ -11,8 +11,10 @@
 #include "app/VoiceRecorder.h"
 #include "app/WindowHoverShrink.h"
 #include "app/WindowPresence.h"
+#include "app/WorkspaceFollowing.h"
 #include "chat/AttachmentPresentation.h"
 #include "core/Guarded.h"
+#include "desktop/AeroSpaceWorkspaceFollower.h"
 #include "desktop/SingleInstance.h"
 #include "settings/AppTheme.h"
 #include "telegram/TdJsonLibrary.h"
@@ -37,6 +39,8 @@ AppDelegate::AppDelegate(const AppEnvironment &environment, QObject *parent)
     m_termination->stopWork = [this] {
         if (m_mac)
             m_mac->stopMacTasks();
+        if (m_workspaceFollowing)
+            m_workspaceFollowing->stop();
     };
     m_termination->closeSession = [this] {
         if (!m_client || !m_client->isReceiving())
@@ -192,7 +196,12 @@ void AppDelegate::configureTitleBar()
 }
 void AppDelegate::attachWorkspaceFollower()
 {
+    AeroSpaceWorkspaceFollower &follower =
+        m_env.workspaceFollower ? *m_env.workspaceFollower : AeroSpaceWorkspaceFollower::shared();
+    m_workspaceFollowing = std::make_unique<WorkspaceFollowing>(follower, *m_presence);
+    m_workspaceFollowing->attach(m_window->windowHandle());
 }
+
 void AppDelegate::refreshSettingsWindow()
 {
 }

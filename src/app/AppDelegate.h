@@ -28,6 +28,7 @@ class Termination;
 class VoiceRecorder;
 class WindowHoverShrink;
 class WindowPresence;
+class WorkspaceFollowing;
 
 // The one controller: creates the window, the Telegram client and the
 // collaborators that own each concern, and connects them. Its own state is
@@ -128,4 +129,5 @@ private:
     std::unique_ptr<ReadAloud> m_readAloud;
     std::unique_ptr<WindowHoverShrink> m_hoverShrink;
     std::unique_ptr<MainMenu> m_mainMenu;
+    std::unique_ptr<WorkspaceFollowing> m_workspaceFollowing;
 };

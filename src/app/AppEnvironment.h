@@ -10,6 +10,7 @@
 #include <QString>
 #include <functional>
 
+class AeroSpaceWorkspaceFollower;
 class Alerts;
 class QWidget;
 class SecretStore;
@@ -45,4 +46,6 @@ struct AppEnvironment
     MessageSpeaker::EngineFactory speechEngine;
     // How long quitting waits for TDLib to confirm the close before giving up.
     int terminationFallbackMs = 10000;
+    // Keeps the window on the visible AeroSpace workspace. Null: the shared one.
+    AeroSpaceWorkspaceFollower *workspaceFollower = nullptr;
 };

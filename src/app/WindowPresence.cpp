@@ -2,6 +2,7 @@
 
 #include "chat/FontScale.h"
 #include "desktop/WindowPlacement.h"
+#include "platform/WindowDesktops.h"
 #include "settings/SettingsStore.h"
 #include "ui/TelegramWindow.h"
 
@@ -54,9 +55,19 @@ bool WindowPresence::eventFilter(QObject *watched, QEvent *event)
     return QObject::eventFilter(watched, event);
 }
 
-// Desktop membership is set by the desktop integration; nothing to apply yet.
+// Following the active desktop means being on all of them; otherwise the window stays on its own.
 void WindowPresence::applySpaceBehavior()
 {
+    if (m_window && m_window->windowHandle())
+        WindowDesktops::setOnAllDesktops(m_window->windowHandle(), m_followActiveSpaceEnabled);
+}
+
+void WindowPresence::toggleFollowActiveSpace()
+{
+    m_followActiveSpaceEnabled = !m_followActiveSpaceEnabled;
+    m_settings.setBool(QStringLiteral("followActiveSpaceEnabled"), m_followActiveSpaceEnabled);
+    applySpaceBehavior();
+    emit followActiveSpaceChanged(m_followActiveSpaceEnabled);
 }
 
 void WindowPresence::placeWindowOnPrimaryScreen()

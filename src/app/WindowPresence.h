@@ -37,6 +37,8 @@ public:
     void moveWindowToScreen(QScreen *screen, bool useSavedPosition);
     void rememberWindowOrigin();
     void applySpaceBehavior();
+    // Stored, applied to the window at once, and announced (workspace follower, settings).
+    void toggleFollowActiveSpace();
     // Nothing after the user closed the window; otherwise shown, raised and made key.
     void bringWindowToFront();
     // Shows the window again even after the user closed it (a task needs the user).
@@ -59,6 +61,7 @@ public:
 
 signals:
     void windowPinChanged(bool pinned);
+    void followActiveSpaceChanged(bool enabled);
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;

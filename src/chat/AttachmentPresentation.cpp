@@ -25,6 +25,27 @@ QString symbol(AttachmentKind kind)
     return QStringLiteral("doc.fill");
 }
 
+QString transferText(const BotMessage &message, const BotMessageSegment &segment)
+{
+    if (message.sendFailed) {
+        return message.sendFailureReason.isEmpty()
+                   ? QStringLiteral("Could not send.")
+                   : QStringLiteral("Could not send: ") + message.sendFailureReason;
+    }
+    if (!segment.transfer)
+        return {};
+    const BotFileTransfer &transfer = *segment.transfer;
+    QString text = transfer.direction == BotFileTransfer::Direction::Upload ? QStringLiteral("Sending…")
+                                                                            : QStringLiteral("Downloading…");
+    // Without a known size there is no share to give.
+    if (transfer.expectedSize > 0) {
+        const qint64 percent =
+            std::clamp<qint64>(transfer.transferredSize * 100 / transfer.expectedSize, 0, 100);
+        text += QStringLiteral(" %1 %").arg(percent);
+    }
+    return text;
+}
+
 bool hasLocalFile(const BotMessageSegment &segment)
 {
     return segment.localPath.has_value() && !segment.localPath->isEmpty();

@@ -19,6 +19,10 @@ bool hasLocalFile(const BotMessageSegment &segment);
 // isPlaying: this attachment is being played or converted for playing.
 ButtonAction buttonAction(const BotMessageSegment &segment, bool isPlaying);
 QString buttonTitle(ButtonAction action);
+// The line under an attachment of a message: how far its download or sending
+// has come, or why the message could not be sent; empty when there is nothing
+// to say.
+QString transferText(const BotMessage &message, const BotMessageSegment &segment);
 // The spoken description of a preview, empty when the kind has none.
 QString previewDescription(BotMessageSegment::AttachmentKind kind);
 inline const QString previewToolTip = QStringLiteral("Click to enlarge");

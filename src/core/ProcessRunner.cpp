@@ -103,6 +103,9 @@ void configure(QProcess &process, const ProcessRunner::Request &request, const Q
     case ProcessRunner::Capture::Pipes:
         process.setProcessChannelMode(QProcess::SeparateChannels);
         break;
+    case ProcessRunner::Capture::Stream:
+        process.setStandardErrorFile(QProcess::nullDevice());
+        break;
     }
 }
 
@@ -204,6 +207,11 @@ void ProcessRunner::launch()
     configure(*m_process, m_request, m_outPath, m_errPath);
     connect(m_process, &QProcess::finished, this, &ProcessRunner::onFinished);
     connect(m_process, &QProcess::errorOccurred, this, &ProcessRunner::onErrorOccurred);
+    if (m_request.onStarted)
+        connect(m_process, &QProcess::started, this, [this] { m_request.onStarted(); });
+    if (m_request.capture == Capture::Stream && m_request.onOutput)
+        connect(m_process, &QProcess::readyReadStandardOutput, this,
+                [this] { m_request.onOutput(m_process->readAllStandardOutput()); });
     m_process->start();
     if (m_finished)
         return;
@@ -295,6 +303,10 @@ void ProcessRunner::collectOutput(Result &result)
     } else if (m_request.capture == Capture::Pipes && m_process) {
         result.standardOutput = m_process->readAllStandardOutput();
         result.standardError = m_process->readAllStandardError();
+    } else if (m_request.capture == Capture::Stream && m_process && m_request.onOutput) {
+        // What the child wrote just before it ended still belongs to the stream.
+        if (const QByteArray rest = m_process->readAllStandardOutput(); !rest.isEmpty())
+            m_request.onOutput(rest);
     }
 }
 

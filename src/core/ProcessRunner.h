@@ -40,6 +40,7 @@ public:
         TempFiles, // output and error into two temporary files, read whole after exit
         Pipes,     // kept in memory, read whole after exit
         Discard,   // thrown away
+        Stream,    // output handed to onOutput as it arrives; errors thrown away
     };
 
     struct Request
@@ -62,6 +63,11 @@ public:
         // Called on the main thread when the limit passes, just before the
         // child is terminated.
         std::function<void()> onTimeLimit;
+        // Stream only, on the main thread: the output read so far, in pieces as
+        // the child writes it (a piece may end in the middle of a line).
+        std::function<void(const QByteArray &)> onOutput;
+        // On the main thread once the child runs (a long-lived child has no result yet).
+        std::function<void()> onStarted;
     };
 
     enum class Failure {

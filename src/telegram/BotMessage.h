@@ -27,6 +27,19 @@ struct BotReply
     friend bool operator==(const BotReply &, const BotReply &) = default;
 };
 
+// A file on its way: downloading from Telegram or uploading with an outgoing
+// message. expectedSize is 0 when TDLib does not know it yet.
+struct BotFileTransfer
+{
+    enum class Direction { Download, Upload };
+
+    Direction direction = Direction::Download;
+    qint64 transferredSize = 0;
+    qint64 expectedSize = 0;
+
+    friend bool operator==(const BotFileTransfer &, const BotFileTransfer &) = default;
+};
+
 struct BotMessageSegment
 {
     enum class Kind { Text, Link, Code, Attachment, Media, Unsupported };
@@ -42,6 +55,8 @@ struct BotMessageSegment
     QString fileID;
     QString name;
     std::optional<QString> localPath;
+    // Attachments only: set while the file is being downloaded or sent.
+    std::optional<BotFileTransfer> transfer;
     // An SF Symbols name; the icon table maps it to a drawable icon.
     QString symbol;
     QString label;

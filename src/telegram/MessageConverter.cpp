@@ -32,15 +32,36 @@ QString firstNonEmpty(const QString &first, const QString &second, const QString
     return second.isEmpty() ? fallback : second;
 }
 
+// What TDLib reports of a file still on its way; nothing once it rests.
+std::optional<BotFileTransfer> fileTransfer(const QJsonObject &file)
+{
+    using Direction = BotFileTransfer::Direction;
+    const QJsonObject local = object(file, u"local");
+    const QJsonObject remote = object(file, u"remote");
+    qint64 expected = JsonFields::integer(file, u"expected_size");
+    if (expected <= 0)
+        expected = JsonFields::integer(file, u"size");
+    if (remote.value(u"is_uploading_active").toBool())
+        return BotFileTransfer{Direction::Upload, JsonFields::integer(remote, u"uploaded_size"), expected};
+    if (local.value(u"is_downloading_active").toBool() && !local.value(u"is_downloading_completed").toBool())
+        return BotFileTransfer{Direction::Download, JsonFields::integer(local, u"downloaded_size"), expected};
+    return std::nullopt;
+}
+
 BotMessageSegment attachment(AttachmentKind kind, const QJsonObject &file, const QString &name,
                              Download download, QStringList &downloadFileIDs)
 {
     const QString fileID = JsonIds::idString(file.value(u"id")).value_or(QString());
     std::optional<QString> path = localPath(file);
-    // Without an id the file cannot be requested at all.
-    if (!path && download == Download::Automatic && !fileID.isEmpty())
+    std::optional<BotFileTransfer> transfer = fileTransfer(file);
+    // Without an id the file cannot be requested at all; a download under way
+    // is not asked for a second time.
+    const bool downloading = transfer && transfer->direction == BotFileTransfer::Direction::Download;
+    if (!path && !downloading && download == Download::Automatic && !fileID.isEmpty())
         downloadFileIDs.append(fileID);
-    return BotMessageSegment::makeAttachment(kind, fileID, name, path);
+    BotMessageSegment segment = BotMessageSegment::makeAttachment(kind, fileID, name, path);
+    segment.transfer = std::move(transfer);
+    return segment;
 }
 
 // The file of a TDLib "photo": its last, largest size. Absent without sizes.
@@ -239,6 +260,13 @@ MessageConversion convertMessage(const QJsonObject &message, const MessageConver
     if (JsonFields::type(sendingState) == u"messageSendingStateFailed") {
         converted.sendFailed = true;
         converted.sendFailureReason = string(object(sendingState, u"error"), u"message");
+    } else if (JsonFields::type(sendingState) == u"messageSendingStatePending") {
+        // Until Telegram confirms the message its files count as being sent,
+        // also before their upload starts and after it ends.
+        for (BotMessageSegment &segment : converted.segments) {
+            if (segment.kind == BotMessageSegment::Kind::Attachment && !segment.transfer)
+                segment.transfer = BotFileTransfer{BotFileTransfer::Direction::Upload, 0, 0};
+        }
     }
     result.message = std::move(converted);
     return result;

@@ -206,15 +206,7 @@ void TelegramClient::handle(const QJsonObject &object)
     } else if (type == u"updateDeleteMessages") {
         handleDeleteMessages(object);
     } else if (type == u"updateFile") {
-        const QJsonObject file = object.value(QStringLiteral("file")).toObject();
-        const QJsonObject local = file.value(QStringLiteral("local")).toObject();
-        const bool completed = local.value(QStringLiteral("is_downloading_completed")).toBool();
-        if (completed || !local.value(QStringLiteral("is_downloading_active")).toBool()) {
-            if (const auto id = JsonIds::idString(file.value(QStringLiteral("id"))))
-                m_downloadsInFlight.remove(*id);
-        }
-        if (completed && m_currentChatID)
-            sendHistoryForCurrentChat();
+        handleFileUpdate(object.value(QStringLiteral("file")).toObject());
     } else if (type == u"updateChatAction") {
         const QJsonValue action = object.value(QStringLiteral("action"));
         if (action.isObject() && isCurrentChat(object.value(QStringLiteral("chat_id")))) {

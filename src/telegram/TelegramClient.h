@@ -131,7 +131,8 @@ private:
     // Timeline.
     void publishMessages(const QJsonArray &messages);
     void publishCurrentMessages();
-    void publishCurrentMessages(const QList<QJsonObject> &sorted);
+    // requestDownloads false: only show the list again, ask for no file.
+    void publishCurrentMessages(const QList<QJsonObject> &sorted, bool requestDownloads = true);
     void collapseSendPlaceholders();
     void saveArchivedHistory();
     void saveArchivedHistory(const QList<QJsonObject> &sorted);
@@ -142,6 +143,9 @@ private:
     void handleMessageEdited(const QJsonObject &update);
     void handleDeleteMessages(const QJsonObject &update);
     bool isCurrentChat(const QJsonValue &chatID) const;
+    void handleFileUpdate(const QJsonObject &file);
+    void scheduleProgressPublication();
+    QJsonValue withLatestFiles(const QJsonValue &value) const;
 
     // Outgoing.
     QJsonObject sendRequest(qint64 chat, const std::optional<QString> &replyTo, const QJsonObject &content) const;
@@ -177,6 +181,12 @@ private:
     QHash<QString, QJsonObject> m_rawMessages;
     // Files whose download was asked for and has not yet finished or stopped.
     QSet<QString> m_downloadsInFlight;
+    // The latest TDLib "file" from updateFile by file id: it supersedes the
+    // copies inside stored messages, which keep the state of their answer.
+    QHash<QString, QJsonObject> m_latestFiles;
+    // Progress republishes the timeline at most once per interval.
+    bool m_progressPublicationPending = false;
+    static constexpr int kProgressIntervalMs = 100;
 
     QMutex m_sendCompletionsLock;
     QHash<QString, Completion> m_sendCompletions;

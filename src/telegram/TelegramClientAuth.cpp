@@ -197,6 +197,7 @@ void TelegramClient::finishLogout()
     m_locallyDeletedMessageIDs.clear();
     m_rawMessages.clear();
     m_downloadsInFlight.clear();
+    m_latestFiles.clear();
     m_currentChatID.reset();
 
     QDir base(m_baseDirectory);

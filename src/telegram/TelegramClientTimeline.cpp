@@ -9,6 +9,7 @@
 #include <QFile>
 #include <QJsonDocument>
 #include <QSaveFile>
+#include <QTimer>
 #include <algorithm>
 #include <tuple>
 #include <vector>
@@ -119,15 +120,20 @@ void TelegramClient::publishMessages(const QJsonArray &messages)
 
 void TelegramClient::publishCurrentMessages() { publishCurrentMessages(sortedRawMessages()); }
 
-void TelegramClient::publishCurrentMessages(const QList<QJsonObject> &sorted)
+void TelegramClient::publishCurrentMessages(const QList<QJsonObject> &sorted, bool requestDownloads)
 {
     QMutexLocker lock(&m_session);
     // A list belongs to a chat; without a selected one there is nothing to show.
     if (!m_currentChatID)
         return;
     const QString chatID = *m_currentChatID;
+    QList<QJsonObject> current = sorted;
+    if (!m_latestFiles.isEmpty()) {
+        for (QJsonObject &message : current)
+            message = withLatestFiles(message).toObject();
+    }
     TimelineConversion conversion =
-        MessageConverter::convertMessages(sorted, {&m_rawMessages, &m_chats, m_currentChatID});
+        MessageConverter::convertMessages(current, {&m_rawMessages, &m_chats, m_currentChatID});
     QList<BotMessage> published;
     published.reserve(conversion.messages.size());
     for (BotMessage &message : conversion.messages) {
@@ -137,7 +143,7 @@ void TelegramClient::publishCurrentMessages(const QList<QJsonObject> &sorted)
     // A file is asked for again on every publication unless its download is
     // already under way, so failed or evicted downloads are retried.
     for (const QString &fileID : std::as_const(conversion.downloadFileIDs)) {
-        if (!m_downloadsInFlight.contains(fileID)) {
+        if (requestDownloads && !m_downloadsInFlight.contains(fileID)) {
             m_downloadsInFlight.insert(fileID);
             downloadFile(fileID);
         }
@@ -283,4 +289,66 @@ void TelegramClient::handleDeleteMessages(const QJsonObject &update)
     }
     saveArchivedHistory();
     publishCurrentMessages();
+}
+
+void TelegramClient::handleFileUpdate(const QJsonObject &file)
+{
+    const auto id = JsonIds::idString(file.value(QStringLiteral("id")));
+    const QJsonObject local = file.value(QStringLiteral("local")).toObject();
+    const bool completed = local.value(QStringLiteral("is_downloading_completed")).toBool();
+    if (id && (completed || !local.value(QStringLiteral("is_downloading_active")).toBool()))
+        m_downloadsInFlight.remove(*id);
+    if (id) {
+        m_latestFiles.insert(*id, file);
+        const auto shown = std::any_of(
+            m_publishedMessages.cbegin(), m_publishedMessages.cend(), [&](const BotMessage &message) {
+                return std::any_of(message.segments.cbegin(), message.segments.cend(),
+                                   [&](const BotMessageSegment &segment) {
+                                       return segment.kind == BotMessageSegment::Kind::Attachment &&
+                                              segment.fileID == *id;
+                                   });
+            });
+        if (shown)
+            scheduleProgressPublication();
+    }
+    if (completed && m_currentChatID)
+        sendHistoryForCurrentChat();
+}
+
+void TelegramClient::scheduleProgressPublication()
+{
+    // TDLib reports progress many times a second; the rows need a fraction of that.
+    if (m_progressPublicationPending)
+        return;
+    m_progressPublicationPending = true;
+    post([this] {
+        QTimer::singleShot(kProgressIntervalMs, m_guard.get(), [this] {
+            QMutexLocker lock(&m_session);
+            m_progressPublicationPending = false;
+            publishCurrentMessages(sortedRawMessages(), false);
+        });
+    });
+}
+
+QJsonValue TelegramClient::withLatestFiles(const QJsonValue &value) const
+{
+    if (value.isArray()) {
+        QJsonArray out;
+        for (const QJsonValue &entry : value.toArray())
+            out.append(withLatestFiles(entry));
+        return out;
+    }
+    if (!value.isObject())
+        return value;
+    QJsonObject object = value.toObject();
+    if (object.value(QStringLiteral("@type")).toString() == u"file") {
+        const auto id = JsonIds::idString(object.value(QStringLiteral("id")));
+        const auto latest = id ? m_latestFiles.constFind(*id) : m_latestFiles.cend();
+        return latest == m_latestFiles.cend() ? value : QJsonValue(*latest);
+    }
+    for (auto it = object.begin(); it != object.end(); ++it) {
+        if (it->isObject() || it->isArray())
+            *it = withLatestFiles(*it);
+    }
+    return object;
 }

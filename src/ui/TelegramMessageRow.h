@@ -83,6 +83,8 @@ public:
     QList<QLabel *> messageBodies() const { return m_messageBodies; }
     QList<CodeBlockView *> codeBlocks() const { return m_codeBlocks; }
     QPushButton *attachmentButton(int tag) const { return m_attachmentButtons.value(tag); }
+    // The progress or failure lines under the attachments.
+    QList<QLabel *> transferLabels() const { return m_transferLabels; }
     QToolButton *actionButton(const QString &symbol) const;
     QString visibleText() const;
 
@@ -125,6 +127,7 @@ private:
     QList<QWidget *> m_inlineButtonRows;
     QList<QWidget *> m_linkButtonRows;
     QList<QLabel *> m_messageBodies;
+    QList<QLabel *> m_transferLabels;
     QList<CodeBlockView *> m_codeBlocks;
     QList<QWidget *> m_quoteBlocks;
     QHash<int, BotMessageSegment> m_attachmentSegments;

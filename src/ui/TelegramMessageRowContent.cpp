@@ -270,6 +270,22 @@ void TelegramMessageRow::buildAttachment(QVBoxLayout *layout, const BotMessageSe
     m_attachmentButtons.insert(tag, button);
     line->addWidget(button);
     layout->addLayout(line);
+    // A download under way is not asked for a second time.
+    if (segment.transfer && segment.transfer->direction == BotFileTransfer::Direction::Download)
+        button->setEnabled(false);
+    if (const QString transfer = AttachmentPresentation::transferText(m_message, segment);
+        !transfer.isEmpty()) {
+        auto *status = new QLabel(this);
+        status->setTextFormat(Qt::PlainText);
+        status->setText(transfer);
+        status->setWordWrap(true);
+        status->setFont(UiStyle::font(11 * m_context.fontScale));
+        QPalette palette = status->palette();
+        palette.setColor(QPalette::WindowText, m_context.theme.secondary());
+        status->setPalette(palette);
+        m_transferLabels << status;
+        layout->addWidget(status);
+    }
 
     if (!AttachmentPresentation::hasLocalFile(segment))
         return;

@@ -5,9 +5,12 @@
 #include "ui/ComposerView.h"
 #include "ui/PhotoPreview.h"
 #include "ui/RecordingWaveformView.h"
+#include "ui/TelegramMessageRow.h"
+#include "ui/TranscriptView.h"
 #include "ui/TranscriptController.h"
 
 #include <QFileDialog>
+#include <QLabel>
 #include <QProcess>
 #include <cmath>
 #include <QMenu>
@@ -94,6 +97,54 @@ private slots:
         QVERIFY(composer->isRetryEnabled());
         QTRY_COMPARE_WITH_TIMEOUT(sentAttachments(*m_h, BotMessageSegment::AttachmentKind::Pdf), 2, 10000);
         QCOMPARE(sentAttachments(*m_h, BotMessageSegment::AttachmentKind::Pdf, "the quarterly report"), 1);
+    }
+
+    void filesThatCannotBePreparedAreNotSent()
+    {
+        ComposerTextView *input = m_h->app->botFace()->composer()->input();
+        QFile broken(m_dir->filePath("broken.png"));
+        QVERIFY(broken.open(QIODevice::WriteOnly));
+        broken.write("\x89PNG not really");
+        broken.close();
+        input->onPasteFile(QUrl::fromLocalFile(broken.fileName()));
+        QCOMPARE(m_h->app->botFace()->statusText(), QString("Could not open this photo."));
+        QVERIFY(!m_h->app->window()->findChild<PhotoPreview *>());
+
+        // A file where the outgoing folder belongs: nothing can be copied there.
+        const QString outgoing = m_h->app->client()->baseDirectory() + "/outgoing";
+        QDir(outgoing).removeRecursively();
+        QFile blocker(outgoing);
+        QVERIFY(blocker.open(QIODevice::WriteOnly));
+        blocker.close();
+        input->setPlainText("keep me");
+        input->onPasteFile(QUrl::fromLocalFile(m_dir->filePath("report.pdf")));
+        QVERIFY(m_h->app->botFace()->statusText().startsWith("Could not prepare the attachment: "));
+        QCOMPARE(input->toPlainText(), QString("keep me"));
+        QTest::qWait(300);
+        QCOMPARE(sentAttachments(*m_h, BotMessageSegment::AttachmentKind::Pdf), 0);
+    }
+
+    void aDocumentShowsSendingUntilTelegramConfirmsIt()
+    {
+        TranscriptView *view = m_h->app->botFace()->transcript()->view();
+        // The line under the sent PDF's attachment, or why there is none to read.
+        const auto transferLine = [&]() -> QString {
+            for (const BotMessage &m : m_h->app->telegramMessages()) {
+                if (!m.isOutgoing || m.segments.isEmpty() ||
+                    m.segments.first().attachmentKind != BotMessageSegment::AttachmentKind::Pdf)
+                    continue;
+                const TelegramMessageRow *row = view->row(m.id);
+                if (!row)
+                    return QStringLiteral("<no row>");
+                const QList<QLabel *> labels = row->transferLabels();
+                return labels.isEmpty() ? QString() : labels.first()->text();
+            }
+            return QStringLiteral("<no message>");
+        };
+        m_h->app->botFace()->composer()->input()->onPasteFile(QUrl::fromLocalFile(m_dir->filePath("report.pdf")));
+        QTRY_VERIFY_WITH_TIMEOUT(transferLine().startsWith(QStringLiteral("Sending…")), 10000);
+        QTRY_COMPARE_WITH_TIMEOUT(transferLine(), QString(), 10000);
+        QCOMPARE(sentAttachments(*m_h, BotMessageSegment::AttachmentKind::Pdf), 1);
     }
 
     void takePhotoOpensThePreviewOrSaysWhyNot()

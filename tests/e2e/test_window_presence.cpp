@@ -1,14 +1,19 @@
 // End to end: the window put away and brought back through the status item and
 // another start of the application.
 #include "app/WindowPresence.h"
+#include "desktop/AeroSpaceWorkspaceFollower.h"
 #include "support/AppHarness.h"
 #include "ui/StatusItem.h"
 
+#include <QFile>
+#include <QFileInfo>
 #include <QMenu>
 #include <QScreen>
+#include <QTemporaryDir>
 #include <QToolButton>
 #include <QWindow>
 #include <QtTest>
+#include <sys/stat.h>
 
 namespace {
 QAction *statusMenuItem(AppHarness &h, const QString &text)
@@ -154,6 +159,33 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(h.app->signInView()->isShowingQR(), 10000);
         h.app->window()->move(210, 95);
         QTRY_COMPARE(h.settings->string("primaryWindowOrigin").value_or(QString()), QString("{210, 95}"));
+    }
+
+    // The setting runs the workspace follower: on at launch, stopped when switched
+    // off, subscribed again when switched back on.
+    void theFollowSettingStartsAndStopsTheWorkspaceFollower()
+    {
+        QTemporaryDir dir;
+        qputenv("FAKE_AEROSPACE_DIR", dir.path().toUtf8());
+        QVERIFY(::mkfifo(QFile::encodeName(dir.filePath("events")).constData(), 0600) == 0);
+        auto subscriptions = [&dir] {
+            QFile calls(dir.filePath("calls"));
+            return calls.open(QIODevice::ReadOnly) ? calls.readAll().count("subscribe|") : 0;
+        };
+        AeroSpaceWorkspaceFollower::Options options;
+        options.toolCandidates = {QStringLiteral(TESSALY_FAKES_DIR "/aerospace")};
+        options.serverProcessName = QFileInfo(QCoreApplication::applicationFilePath()).fileName();
+        options.timeScale = 0.1;
+        AeroSpaceWorkspaceFollower follower(options);
+        AppHarness::environmentHook = [&follower](AppEnvironment &env) { env.workspaceFollower = &follower; };
+        AppHarness h;
+        QTRY_COMPARE(subscriptions(), 1);
+
+        h.app->presence()->toggleFollowActiveSpace();
+        QVERIFY(!h.settings->defaultTrueBool("followActiveSpaceEnabled"));
+        // Only a stopped follower starts over: a running one would ignore the start.
+        h.app->presence()->toggleFollowActiveSpace();
+        QTRY_COMPARE(subscriptions(), 2);
     }
 };
 

@@ -236,6 +236,50 @@ private slots:
         QCOMPARE(h.messageLists.last().size(), 1);
     }
 
+    void downloadProgressIsShownCoalescedAndNotAskedForAgain()
+    {
+        ClientHarness h;
+        h.start();
+        h.client->selectBotChat("42");
+        const auto file = [](qint64 downloaded, bool active) {
+            return QJsonObject{{"@type", "file"},
+                               {"id", 31},
+                               {"size", 100},
+                               {"expected_size", 100},
+                               {"local", QJsonObject{{"is_downloading_active", active},
+                                                     {"is_downloading_completed", false},
+                                                     {"downloaded_size", downloaded}}}};
+        };
+        QJsonObject document = textMessage(5, 1000, "");
+        document.insert("content",
+                        QJsonObject{{"@type", "messageDocument"},
+                                    {"document", QJsonObject{{"file_name", "a.zip"}, {"document", file(0, false)}}},
+                                    {"caption", QJsonObject{{"text", ""}}}});
+        h.deliver(messages({document}));
+        QCOMPARE(h.fake.sentOfType("downloadFile").size(), 1);
+
+        const int before = h.messageLists.size();
+        for (int step = 1; step <= 19; ++step)
+            h.fake.push(QJsonObject{{"@type", "updateFile"}, {"file", file(step * 5, true)}}, h.client->clientID());
+        QVERIFY(h.fake.waitUntilDrained());
+        const auto shown = [&h]() -> std::optional<BotFileTransfer> {
+            return h.messageLists.last().first().segments.first().transfer;
+        };
+        QTRY_COMPARE(shown(), std::optional(BotFileTransfer{BotFileTransfer::Direction::Download, 95, 100}));
+        // Nineteen reports in a burst become one list, or two when the timer
+        // fired while the last reports were still being read.
+        QVERIFY2(h.messageLists.size() - before <= 2, qPrintable(QString::number(h.messageLists.size() - before)));
+        QCOMPARE(h.fake.sentOfType("downloadFile").size(), 1);
+        // The archive keeps the message as Telegram sent it, not the progress.
+        const QJsonObject archived =
+            archiveOf(h, "42").first().toObject()["content"].toObject()["document"].toObject()["document"].toObject();
+        QCOMPARE(archived["local"].toObject()["downloaded_size"].toInt(), 0);
+
+        // A download that stopped without finishing may be asked for again later.
+        h.deliver(QJsonObject{{"@type", "updateFile"}, {"file", file(0, false)}});
+        QTRY_VERIFY(!shown());
+    }
+
     void outgoingRequestShapes()
     {
         ClientHarness h;

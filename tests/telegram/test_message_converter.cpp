@@ -231,6 +231,56 @@ private slots:
         QCOMPARE(m.sendFailureReason, reason);
     }
 
+    void fileTransfersComeFromTheFileObject_data()
+    {
+        using D = BotFileTransfer::Direction;
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QString>("state");
+        QTest::addColumn<std::optional<BotFileTransfer>>("transfer");
+        // requested: not on disk and not downloading, so asked for.
+        QTest::addColumn<bool>("requested");
+        QTest::newRow("downloading")
+            << R"("size":0,"expected_size":100,"local":{"is_downloading_active":true,"downloaded_size":40},
+                  "remote":{"is_uploading_active":false,"uploaded_size":0})"
+            << "null" << std::optional(BotFileTransfer{D::Download, 40, 100}) << false;
+        QTest::newRow("size stands in for an unknown expected size")
+            << R"("size":200,"expected_size":0,"local":{"is_downloading_active":true,"downloaded_size":50})"
+            << "null" << std::optional(BotFileTransfer{D::Download, 50, 200}) << false;
+        QTest::newRow("resting download is asked for")
+            << R"("size":100,"expected_size":100,"local":{"is_downloading_active":false,"downloaded_size":0})"
+            << "null" << std::optional<BotFileTransfer>() << true;
+        QTest::newRow("uploading with a pending message")
+            << R"("size":100,"expected_size":100,"local":{"is_downloading_completed":true},
+                  "remote":{"is_uploading_active":true,"uploaded_size":60})"
+            << R"({"@type":"messageSendingStatePending"})" << std::optional(BotFileTransfer{D::Upload, 60, 100})
+            << true;
+        QTest::newRow("pending before or after the upload")
+            << R"("size":100,"expected_size":100,"local":{"is_downloading_completed":true},
+                  "remote":{"is_uploading_active":false,"is_uploading_completed":true,"uploaded_size":100})"
+            << R"({"@type":"messageSendingStatePending"})" << std::optional(BotFileTransfer{D::Upload, 0, 0})
+            << true;
+        QTest::newRow("failed send has no transfer")
+            << R"("size":100,"expected_size":100,"local":{"is_downloading_completed":true},
+                  "remote":{"is_uploading_active":false,"uploaded_size":30})"
+            << R"({"@type":"messageSendingStateFailed"})" << std::optional<BotFileTransfer>() << true;
+    }
+    void fileTransfersComeFromTheFileObject()
+    {
+        QFETCH(QString, file);
+        QFETCH(QString, state);
+        QFETCH(std::optional<BotFileTransfer>, transfer);
+        QFETCH(bool, requested);
+        const QJsonObject message = json(utf8(R"({"id":8,"is_outgoing":true,"sending_state":%1,"content":
+            {"@type":"messageDocument","document":{"file_name":"a.bin","document":{"@type":"file","id":31,%2}},
+             "caption":{"text":""}}})")
+                                             .arg(state, file));
+        const MessageConversion result = MessageConverter::convertMessage(message, {});
+        QVERIFY(result.message);
+        QCOMPARE(result.message->segments.size(), 1);
+        QCOMPARE(result.message->segments[0].transfer, transfer);
+        QCOMPARE(result.downloadFileIDs, requested ? QStringList{"31"} : QStringList{});
+    }
+
     void messagesWithoutIdOrContentAreSkipped_data()
     {
         QTest::addColumn<QString>("message");

@@ -434,6 +434,21 @@ private slots:
         QCOMPARE(answer->value("content").toObject()["caption"].toObject()["text"].toString(),
                  QStringLiteral("caption"));
         QVERIFY(sim.update("updateMessageSendSucceeded"));
+        // The upload reported its progress before the message was confirmed
+        // (no wait: only updates that came before the confirmation count).
+        const auto remote = [](const QJsonObject &o) { return o["file"].toObject()["remote"].toObject(); };
+        QVERIFY(sim.update(
+            "updateFile",
+            [&](const QJsonObject &o) {
+                return remote(o)["is_uploading_active"].toBool() && remote(o)["uploaded_size"].toInteger() > 0;
+            },
+            0));
+        QVERIFY(sim.update(
+            "updateFile",
+            [&](const QJsonObject &o) {
+                return !remote(o)["is_uploading_active"].toBool() && remote(o)["is_uploading_completed"].toBool();
+            },
+            0));
     }
 
     void scriptedMarkupCountsUtf16Units_data()

@@ -231,6 +231,52 @@ private slots:
         QCOMPARE(calls, (QStringList{"download f1", "save f2"}));
     }
 
+    void attachmentLinesShowTransferAndFailure_data()
+    {
+        using D = BotFileTransfer::Direction;
+        QTest::addColumn<std::optional<BotFileTransfer>>("transfer");
+        QTest::addColumn<bool>("failed");
+        QTest::addColumn<QString>("reason");
+        QTest::addColumn<QString>("line");
+        QTest::addColumn<bool>("downloadEnabled");
+        QTest::newRow("at rest") << std::optional<BotFileTransfer>() << false << "" << "" << true;
+        QTest::newRow("downloading") << std::optional(BotFileTransfer{D::Download, 40, 100}) << false << ""
+                                     << "Downloading… 40 %" << false;
+        QTest::newRow("sending") << std::optional(BotFileTransfer{D::Upload, 60, 100}) << false << ""
+                                 << "Sending… 60 %" << true;
+        QTest::newRow("sending, size unknown")
+            << std::optional(BotFileTransfer{D::Upload, 0, 0}) << false << "" << "Sending…" << true;
+        QTest::newRow("refused, reason shown literally")
+            << std::optional<BotFileTransfer>() << true << "<b>FILE_PARTS_INVALID</b>"
+            << "Could not send: <b>FILE_PARTS_INVALID</b>" << true;
+        QTest::newRow("refused without a reason")
+            << std::optional<BotFileTransfer>() << true << "" << "Could not send." << true;
+    }
+    void attachmentLinesShowTransferAndFailure()
+    {
+        QFETCH(std::optional<BotFileTransfer>, transfer);
+        QFETCH(bool, failed);
+        QFETCH(QString, reason);
+        QFETCH(QString, line);
+        QFETCH(bool, downloadEnabled);
+        BotMessageSegment segment = BotMessageSegment::makeAttachment(BotMessageSegment::AttachmentKind::Pdf, "f1",
+                                                                      "report.pdf", std::nullopt);
+        segment.transfer = transfer;
+        BotMessage message = messageWith({segment});
+        message.isOutgoing = true;
+        message.sendFailed = failed;
+        message.sendFailureReason = reason;
+        MessageRowContext context;
+        TelegramMessageRow row(message, context);
+        QStringList lines;
+        for (const QLabel *label : row.transferLabels()) {
+            QCOMPARE(label->textFormat(), Qt::PlainText);
+            lines << label->text();
+        }
+        QCOMPARE(lines, line.isEmpty() ? QStringList{} : QStringList{line});
+        QCOMPARE(row.attachmentButton(1)->isEnabled(), downloadEnabled);
+    }
+
     void inlineKeyboardPressesItsButton()
     {
         MessageRowContext context;

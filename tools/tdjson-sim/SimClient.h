@@ -111,6 +111,8 @@ private:
     void onDownloadFile(SimRequest &r);
     void onCancelDownloadFile(SimRequest &r);
     void downloadStep(int fileId, int step, quint64 generation);
+    // Uploads the files of a pending message in steps, then finishes sending it.
+    void uploadStep(qint64 chatId, qint64 temporaryId, const QList<int> &fileIds, int step);
     void sendFileUpdate(int fileId);
 
     const int m_id;

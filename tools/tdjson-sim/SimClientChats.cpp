@@ -369,7 +369,20 @@ void SimClient::onSendMessage(SimRequest &r)
     sendLastMessage(*chat);
     answer(r, exported);
     const qint64 temporaryId = message.value("id").toInteger();
-    later(m_config.sendDelayMs, [chatId, temporaryId](SimClient &c) { c.finishSend(chatId, temporaryId); });
+    const QList<int> uploads = m_world->files().localFilesIn(message.value("content"));
+    if (uploads.isEmpty()) {
+        later(m_config.sendDelayMs, [chatId, temporaryId](SimClient &c) { c.finishSend(chatId, temporaryId); });
+        return;
+    }
+    for (int id : uploads) {
+        SimFile *file = m_world->files().find(id);
+        file->uploaded = false;
+        file->uploading = true;
+        file->uploadedSize = 0;
+        sendFileUpdate(id);
+    }
+    later(m_config.uploadStepMs,
+          [chatId, temporaryId, uploads](SimClient &c) { c.uploadStep(chatId, temporaryId, uploads, 1); });
 }
 
 void SimClient::finishSend(qint64 chatId, qint64 temporaryId)

@@ -89,6 +89,29 @@ void SimClient::downloadStep(int fileId, int step, quint64 generation)
     }
 }
 
+void SimClient::uploadStep(qint64 chatId, qint64 temporaryId, const QList<int> &fileIds, int step)
+{
+    if (!m_world)
+        return;
+    const bool done = step >= m_config.uploadSteps;
+    for (int id : fileIds) {
+        SimFile *file = m_world->files().find(id);
+        if (!file)
+            continue;
+        file->uploadedSize = file->size * step / m_config.uploadSteps;
+        file->uploading = !done;
+        file->uploaded = done;
+        sendFileUpdate(id);
+    }
+    if (done) {
+        later(m_config.sendDelayMs, [chatId, temporaryId](SimClient &c) { c.finishSend(chatId, temporaryId); });
+        return;
+    }
+    later(m_config.uploadStepMs, [chatId, temporaryId, fileIds, step](SimClient &c) {
+        c.uploadStep(chatId, temporaryId, fileIds, step + 1);
+    });
+}
+
 void SimClient::onCancelDownloadFile(SimRequest &r)
 {
     const qint64 fileId = r.int64("file_id");

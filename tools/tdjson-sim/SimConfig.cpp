@@ -89,6 +89,8 @@ void SimConfig::apply(const QJsonObject &o)
     readBool(o, "history_local_subset", historyLocalSubset);
     readInt(o, "download_steps", downloadSteps, 1);
     readInt(o, "download_step_ms", downloadStepMs, 0);
+    readInt(o, "upload_steps", uploadSteps, 1);
+    readInt(o, "upload_step_ms", uploadStepMs, 0);
     readInt(o, "close_delay_ms", closeDelayMs, 0);
     if (o.value("bots").isArray())
         bots = parseBots(o.value("bots").toArray());

@@ -37,6 +37,8 @@ struct SimConfig
     bool historyLocalSubset = true;
     int downloadSteps = 3;
     int downloadStepMs = 120;
+    int uploadSteps = 3;
+    int uploadStepMs = 120;
     int closeDelayMs = 50;
     QList<SimBotSpec> bots = defaultBots();
 

@@ -58,9 +58,9 @@ QJsonObject SimFiles::fileObject(int id) const
     const QJsonObject remote{{"@type", "remoteFile"},
                              {"id", QStringLiteral("BQACAgIAAxkBAAI%1").arg(id)},
                              {"unique_id", uniqueId},
-                             {"is_uploading_active", false},
+                             {"is_uploading_active", file.uploading},
                              {"is_uploading_completed", file.uploaded},
-                             {"uploaded_size", file.uploaded ? file.size : 0}};
+                             {"uploaded_size", file.uploaded ? file.size : file.uploadedSize}};
     return QJsonObject{{"@type", "file"},   {"id", file.id},
                        {"size", file.size}, {"expected_size", file.size},
                        {"local", local},    {"remote", remote}};
@@ -91,6 +91,28 @@ QJsonObject SimFiles::refreshed(const QJsonObject &object) const
             *it = refreshedValue(*it);
     }
     return out;
+}
+
+QList<int> SimFiles::localFilesIn(const QJsonValue &value) const
+{
+    QList<int> ids;
+    if (value.isArray()) {
+        for (const QJsonValue &entry : value.toArray())
+            ids += localFilesIn(entry);
+        return ids;
+    }
+    const QJsonObject object = value.toObject();
+    if (object.value("@type").toString() == QLatin1String("file")) {
+        const auto it = m_files.constFind(object.value("id").toInt());
+        if (it != m_files.cend() && it->asset.isEmpty() && it->completed)
+            ids.append(it->id);
+        return ids;
+    }
+    for (const QJsonValue &field : object) {
+        if (field.isObject() || field.isArray())
+            ids += localFilesIn(field);
+    }
+    return ids;
 }
 
 bool SimFiles::refersToMissingLocalFile(const QJsonValue &value) const

@@ -21,6 +21,8 @@ struct SimFile
     bool completed = false;
     qint64 downloadedSize = 0;
     bool uploaded = true;
+    bool uploading = false;
+    qint64 uploadedSize = 0;
 };
 
 class SimFiles
@@ -36,6 +38,8 @@ public:
 
     // True when an object refers to a file of the user's that is not on disk.
     bool refersToMissingLocalFile(const QJsonValue &value) const;
+    // The user's files on disk that an object refers to: what sending it uploads.
+    QList<int> localFilesIn(const QJsonValue &value) const;
     // Copies the demo file into filesDirectory; returns false when that fails.
     bool materialize(SimFile &file, const QString &filesDirectory);
     // Removes the files this session copied (logout destroys local data).
