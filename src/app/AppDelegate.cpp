@@ -17,13 +17,13 @@
 #include "desktop/AeroSpaceWorkspaceFollower.h"
 #include "desktop/SingleInstance.h"
 #include "settings/AppTheme.h"
-#include "telegram/TdJsonLibrary.h"
 #include "telegram/TelegramClient.h"
 #include "ui/BotFaceView.h"
 #include "ui/MainMenu.h"
 #include "ui/SignInView.h"
 #include "ui/StatusItem.h"
 #include "ui/TelegramWindow.h"
+#include "ui/TitleBar.h"
 #include "ui/TranscriptController.h"
 #include "ui/WidgetAlerts.h"
 
@@ -159,69 +159,6 @@ void AppDelegate::createCollaborators()
     m_appearance->attach(m_window.get(), m_signIn, m_botFace);
 }
 
-void AppDelegate::toggleHoverShrink()
-{
-    m_hoverShrink->toggleHoverShrink();
-    refreshSettingsWindow();
-}
-
-void AppDelegate::installMainMenu()
-{
-    m_mainMenu = std::make_unique<MainMenu>(m_window.get());
-    m_mainMenu->addTo(m_statusItem->menu());
-    connect(m_mainMenu.get(), &MainMenu::aboutRequested, this, [this] {
-        m_mainMenu->showAbout(QStringLiteral(TESSALY_VERSION), TdJsonLibrary::interfaceVersion);
-    });
-    connect(m_mainMenu.get(), &MainMenu::quitRequested, this, &AppDelegate::requestTermination);
-    connect(m_mainMenu.get(), &MainMenu::peekabooLogRequested, this, [this] {
-        if (m_mac)
-            m_mac->showPeekabooLog(m_window.get());
-    });
-    connect(m_mainMenu.get(), &MainMenu::searchRequested, this, [this] {
-        if (m_window->face() == m_botFace)
-            m_botFace->focusSearch();
-    });
-    connect(m_mainMenu.get(), &MainMenu::chooseBotRequested, this, [this] {
-        if (telegramAuthorized())
-            chooseBot();
-    });
-    connect(m_mainMenu.get(), &MainMenu::logOutRequested, this, [this] {
-        if (telegramAuthorized())
-            logOut();
-    });
-}
-
-void AppDelegate::configureTitleBar()
-{
-}
-void AppDelegate::attachWorkspaceFollower()
-{
-    AeroSpaceWorkspaceFollower &follower =
-        m_env.workspaceFollower ? *m_env.workspaceFollower : AeroSpaceWorkspaceFollower::shared();
-    m_workspaceFollowing = std::make_unique<WorkspaceFollowing>(follower, *m_presence);
-    m_workspaceFollowing->attach(m_window->windowHandle());
-}
-
-void AppDelegate::refreshSettingsWindow()
-{
-}
-
-void AppDelegate::createStatusItem()
-{
-    m_statusItem = std::make_unique<StatusItem>();
-    connect(m_statusItem.get(), &StatusItem::showMainWindowRequested, m_presence.get(),
-            &WindowPresence::showMainWindow);
-    connect(m_statusItem.get(), &StatusItem::hideMainWindowRequested, m_presence.get(),
-            &WindowPresence::hideMainWindow);
-}
-
-void AppDelegate::refreshStatusItem()
-{
-    if (m_statusItem)
-        m_statusItem->refreshStatusItem(
-            m_unread.shownCount(m_window && m_window->isKey(), m_selection.selectedChatID()));
-}
-
 void AppDelegate::startTelegramClient()
 {
     if (m_client) {
@@ -350,24 +287,6 @@ void AppDelegate::requestTermination()
 bool AppDelegate::isTerminating() const
 {
     return m_termination->isPending();
-}
-
-void AppDelegate::changeTheme(AppTheme theme)
-{
-    // A settings window would be closed here and rebuilt afterwards in the new colours.
-    if (!m_appearance->changeTheme(theme))
-        return;
-    refreshStatusItem();
-    m_botFace->showStatus(QStringLiteral("Theme set to ") + theme.displayName() + QLatin1Char('.'));
-}
-
-void AppDelegate::updateAppearance(bool lightAppearance)
-{
-    if (!m_appearance->updateAppearance(lightAppearance))
-        return;
-    if (m_statusItem)
-        m_statusItem->redraw();
-    refreshSettingsWindow();
 }
 
 MacTaskOrchestrator *AppDelegate::macTasks() const

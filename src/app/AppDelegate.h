@@ -6,6 +6,7 @@
 #include "telegram/BotMessage.h"
 
 #include <QObject>
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -25,6 +26,7 @@ class StatusItem;
 class TelegramClient;
 class TelegramWindow;
 class Termination;
+class TitleBar;
 class VoiceRecorder;
 class WindowHoverShrink;
 class WindowPresence;
@@ -76,6 +78,12 @@ public:
     MainMenu *mainMenu() const { return m_mainMenu.get(); }
     // The settings window's switch for shrinking the window to its composer.
     void toggleHoverShrink();
+    // Menu commands answered by parts that plug in later: until their handler
+    // is set they do nothing and their menu items are disabled.
+    void openSettings();
+    void setSettingsOpener(std::function<void()> opener);
+    void checkForUpdates();
+    void setUpdateChecker(std::function<void()> checker);
 
 signals:
     void terminationConfirmed();
@@ -129,5 +137,6 @@ private:
     std::unique_ptr<ReadAloud> m_readAloud;
     std::unique_ptr<WindowHoverShrink> m_hoverShrink;
     std::unique_ptr<MainMenu> m_mainMenu;
+    std::unique_ptr<TitleBar> m_titleBar;
     std::unique_ptr<WorkspaceFollowing> m_workspaceFollowing;
 };

@@ -18,14 +18,14 @@ MainMenu::MainMenu(QWidget *window, QObject *parent)
     connect(addCommand(m_application, QStringLiteral("About ") + kProcessName, {}), &QAction::triggered, this,
             &MainMenu::aboutRequested);
     connect(addCommand(m_application, QStringLiteral("Check for Updates…"), {}), &QAction::triggered, this,
-            &MainMenu::checkForUpdatesRequested);
+            &MainMenu::checkForUpdates);
     m_application->addSeparator();
     connect(
         addCommand(m_application, QStringLiteral("Quit ") + kProcessName, QKeySequence(Qt::CTRL | Qt::Key_Q)),
         &QAction::triggered, this, &MainMenu::quitRequested);
 
     connect(addCommand(m_settings, QStringLiteral("Settings…"), QKeySequence(Qt::CTRL | Qt::Key_Comma)),
-            &QAction::triggered, this, &MainMenu::settingsRequested);
+            &QAction::triggered, this, &MainMenu::openSettings);
     connect(addCommand(m_settings, QStringLiteral("Peekaboo Log…"), {}), &QAction::triggered, this,
             &MainMenu::peekabooLogRequested);
     // Until the settings window holds them, its bot chooser and log-out live here.
@@ -46,8 +46,8 @@ MainMenu::MainMenu(QWidget *window, QObject *parent)
     connect(addCommand(m_edit, QStringLiteral("Search Messages"), QKeySequence(Qt::CTRL | Qt::Key_F)),
             &QAction::triggered, this, &MainMenu::searchRequested);
 
-    setSettingsAvailable(false);
-    setUpdatesAvailable(false);
+    setSettingsOpener({});
+    setUpdateChecker({});
     addTo(m_contextMenu);
     if (window) {
         window->setContextMenuPolicy(Qt::CustomContextMenu);
@@ -104,14 +104,28 @@ QAction *MainMenu::action(const QString &text) const
     return nullptr;
 }
 
-void MainMenu::setSettingsAvailable(bool available)
+void MainMenu::setSettingsOpener(std::function<void()> opener)
 {
-    action(QStringLiteral("Settings…"))->setEnabled(available);
+    m_settingsOpener = std::move(opener);
+    action(QStringLiteral("Settings…"))->setEnabled(bool(m_settingsOpener));
 }
 
-void MainMenu::setUpdatesAvailable(bool available)
+void MainMenu::setUpdateChecker(std::function<void()> checker)
 {
-    action(QStringLiteral("Check for Updates…"))->setEnabled(available);
+    m_updateChecker = std::move(checker);
+    action(QStringLiteral("Check for Updates…"))->setEnabled(bool(m_updateChecker));
+}
+
+void MainMenu::openSettings()
+{
+    if (m_settingsOpener)
+        m_settingsOpener();
+}
+
+void MainMenu::checkForUpdates()
+{
+    if (m_updateChecker)
+        m_updateChecker();
 }
 
 QString MainMenu::aboutText(const QString &version, const QString &tdlibVersion)

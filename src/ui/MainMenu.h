@@ -3,6 +3,7 @@
 #include <QObject>
 #include <QPointer>
 #include <QString>
+#include <functional>
 
 class QAction;
 class QMenu;
@@ -24,9 +25,12 @@ public:
     QMenu *contextMenu() const { return m_contextMenu; }
     QAction *action(const QString &text) const;
 
-    // "Settings…" is offered only once there is a settings window to open.
-    void setSettingsAvailable(bool available);
-    void setUpdatesAvailable(bool available);
+    // "Settings…" and "Check for Updates…" are offered (enabled) only once
+    // something answers them; until then they do nothing.
+    void setSettingsOpener(std::function<void()> opener);
+    void setUpdateChecker(std::function<void()> checker);
+    void openSettings();
+    void checkForUpdates();
 
     // The about box's text: name, version and the TDLib version.
     static QString aboutText(const QString &version, const QString &tdlibVersion);
@@ -34,9 +38,7 @@ public:
 
 signals:
     void aboutRequested();
-    void checkForUpdatesRequested();
     void quitRequested();
-    void settingsRequested();
     void peekabooLogRequested();
     void searchRequested();
     void chooseBotRequested();
@@ -51,4 +53,6 @@ private:
     QMenu *m_settings;
     QMenu *m_edit;
     QMenu *m_contextMenu;
+    std::function<void()> m_settingsOpener;
+    std::function<void()> m_updateChecker;
 };

@@ -1,7 +1,5 @@
 #include "ui/TelegramWindow.h"
 
-#include "ui/LiteralText.h"
-
 #include <QCloseEvent>
 #include <QVBoxLayout>
 
@@ -34,16 +32,10 @@ void TelegramWindow::setFace(QWidget *face)
 
 void TelegramWindow::setSubtitle(const QString &subtitle)
 {
+    if (m_subtitle == subtitle)
+        return;
     m_subtitle = subtitle;
-    updateTitle();
-}
-
-void TelegramWindow::updateTitle()
-{
-    // The subtitle is the bot's name from Telegram.
-    setWindowTitle(m_subtitle.isEmpty()
-                       ? QStringLiteral("Tessaly")
-                       : QStringLiteral("Tessaly — ") + LiteralText::windowTitle(m_subtitle));
+    emit subtitleChanged(subtitle);
 }
 
 bool TelegramWindow::event(QEvent *event)

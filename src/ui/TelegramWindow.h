@@ -21,6 +21,7 @@ public:
 
 signals:
     void keyChanged(bool isKey);
+    void subtitleChanged(const QString &subtitle);
     void closedByUser();
     void resized();
     // The pointer entered or left the window's content.
@@ -33,7 +34,6 @@ protected:
     void resizeEvent(QResizeEvent *event) override;
 
 private:
-    void updateTitle();
     QVBoxLayout *m_root;
     QWidget *m_face = nullptr;
     QString m_subtitle;

@@ -51,9 +51,33 @@ private slots:
             titles(context->actions().at(2)->menu()),
             QStringList({"Undo", "Redo", "-", "Cut", "Copy", "Paste", "Select All", "-", "Search Messages"}));
         QCOMPARE(h.app->window()->contextMenuPolicy(), Qt::CustomContextMenu);
-        // No settings window yet: its item is offered but disabled.
-        QVERIFY(!h.app->mainMenu()->action("Settings…")->isEnabled());
-        QCOMPARE(h.app->mainMenu()->action("Settings…")->shortcut(), QKeySequence("Ctrl+,"));
+    }
+
+    void settingsAndUpdatesAnswerOnceSomethingHandlesThem()
+    {
+        AppHarness h;
+        TelegramWindow *window = h.app->window();
+        QApplication::setActiveWindow(window);
+        QVERIFY(QTest::qWaitForWindowActive(window));
+        QAction *settings = h.app->mainMenu()->action("Settings…");
+        QAction *updates = h.app->mainMenu()->action("Check for Updates…");
+        QCOMPARE(settings->shortcut(), QKeySequence("Ctrl+,"));
+        // Nothing handles them yet: offered, disabled, and asking does nothing.
+        QVERIFY(!settings->isEnabled());
+        QVERIFY(!updates->isEnabled());
+        h.app->openSettings();
+        h.app->checkForUpdates();
+
+        int settingsOpened = 0;
+        int updateChecks = 0;
+        h.app->setSettingsOpener([&settingsOpened] { ++settingsOpened; });
+        h.app->setUpdateChecker([&updateChecks] { ++updateChecks; });
+        QVERIFY(settings->isEnabled());
+        QVERIFY(updates->isEnabled());
+        QTest::keyClick(window, Qt::Key_Comma, Qt::ControlModifier);
+        QCOMPARE(settingsOpened, 1);
+        updates->trigger();
+        QCOMPARE(updateChecks, 1);
     }
 
     void shortcutsWorkInTheWindow()
