@@ -26,6 +26,8 @@ public:
     bool isExitPollRunning() const { return m_shrink.isExitPollRunning(); }
     // Flips and stores the setting; on with the pointer inside collapses at once, off restores.
     void toggleHoverShrink();
+    // Back to the remembered frame now (nothing when expanded).
+    void restoreExpandedWindow() { m_shrink.restoreExpandedWindow(); }
 
 private:
     bool canCollapse() const override;

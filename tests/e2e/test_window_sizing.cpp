@@ -80,6 +80,17 @@ private slots:
         QCOMPARE(window->minimumSize(), QSize(300, 360));
         QVERIFY(!shrink->isExitPollRunning());
 
+        // A font size change while collapsed brings the window back at the new minimum.
+        pointer = expanded.center();
+        QCoreApplication::sendEvent(window, &enter);
+        QVERIFY(shrink->isHoverCollapsed());
+        emit face->fontScaleChanged(1.6);
+        QVERIFY(!shrink->isHoverCollapsed());
+        QCOMPARE(window->minimumSize(), QSize(480, 360));
+        QCOMPARE(window->size(), QSize(480, expanded.height()));
+        QVERIFY(face->transcriptView()->isVisible());
+        emit face->fontScaleChanged(1.0);
+
         // Switched off (and stored), hovering leaves the window alone.
         h.app->toggleHoverShrink();
         QCOMPARE(h.settings->defaultTrueBool("hoverShrinkEnabled"), false);
