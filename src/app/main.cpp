@@ -3,6 +3,8 @@
 //   tessaly --demo          runs against the built-in simulator with throw-away storage
 //   --screenshot FILE.png   renders the main window to FILE.png and exits
 //   --screenshot-delay MS   waits MS milliseconds first (default 1500)
+// In a Wayland session with XWayland it runs as an X11 client unless
+// QT_QPA_PLATFORM says otherwise.
 #include "app/AppDelegate.h"
 #include "app/AppEnvironmentSetup.h"
 #include "desktop/SingleInstance.h"
@@ -94,7 +96,11 @@ int main(int argc, char **argv)
                    "  --demo                  run against the built-in Telegram simulator with throw-away storage\n"
                    "  --screenshot FILE.png   render the main window to FILE.png and quit\n"
                    "  --screenshot-delay MS   wait MS milliseconds before the screenshot (default 1500)\n"
-                   "  --version               print the version and quit\n",
+                   "  --version               print the version and quit\n"
+                   "\n"
+                   "In a Wayland session Tessaly runs through XWayland, because a Wayland window\n"
+                   "cannot keep itself above other windows or on every desktop. To run as a\n"
+                   "Wayland client anyway: QT_QPA_PLATFORM=wayland tessaly\n",
                    stdout);
         return 0;
     }
@@ -104,6 +110,11 @@ int main(int argc, char **argv)
     }
     if (!arguments.screenshot.isEmpty() && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
+    // Pinning and "all desktops" need X11: a Wayland client cannot ask for either.
+    // The user's own choice of platform stands.
+    if (!qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") && !qEnvironmentVariableIsEmpty("DISPLAY") &&
+        qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "xcb");
 
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Tessaly"));
