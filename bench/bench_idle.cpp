@@ -55,7 +55,8 @@ int main(int argc, char **argv)
         std::fprintf(stderr, "bench_idle: %s\n", qPrintable(error));
         return 1;
     }
-    setup->environment().settings->setString(QStringLiteral("selectedBotChatID"), QStringLiteral("5000000102"));
+    setup->environment().settings->setString(QStringLiteral("selectedBotChatID"),
+                                             QStringLiteral("5000000102"));
     AppEnvironmentSetup::configureSimulator(R"({"scan_delay_ms":0,"reply_delay_ms":50})");
     QPoint pointer(-1000, -1000);
     AppEnvironment environment = setup->environment();

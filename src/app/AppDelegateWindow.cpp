@@ -99,7 +99,6 @@ void AppDelegate::updateAppearance(bool lightAppearance)
     refreshSettingsWindow();
 }
 
-
 void AppDelegate::openSettings()
 {
     m_mainMenu->openSettings();

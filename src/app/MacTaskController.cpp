@@ -32,18 +32,18 @@ MacTaskController::MacTaskController(Dependencies dependencies, QObject *parent)
       m_parts(std::make_unique<Parts>(*m_deps.settings, *m_deps.secrets))
 {
     m_parts->access.onChanged = guarded(this, [this](MacAccessLevel) { emit accessChanged(); });
-    m_tasks = std::make_unique<MacTaskOrchestrator>(m_parts->access, m_parts->bridge, m_parts->log,
-                                                    *m_deps.alerts, makeHooks(), m_deps.options);
+    m_tasks = std::make_unique<MacTaskOrchestrator>(m_parts->access, m_parts->bridge, m_parts->log, *m_deps.alerts,
+                                                    makeHooks(), m_deps.options);
 
     BotFaceView *face = m_deps.face;
     connect(face, &BotFaceView::runDraftAsMacTaskRequested, this, &MacTaskController::runDraftAsMacTask);
     connect(face->transcript(), &TranscriptController::macProgressShown, this,
             [this] { m_tasks->startMacProgressAnimation(); });
     face->setSkillCompletion(&m_parts->popup, guarded(this, [this](const QString &prefix) {
-        // The popup takes the colours of the moment it is offered.
-        m_parts->popup.setTheme(m_deps.face->theme());
-        return m_parts->bridge.skills().matchingSkills(prefix);
-    }));
+                                 // The popup takes the colours of the moment it is offered.
+                                 m_parts->popup.setTheme(m_deps.face->theme());
+                                 return m_parts->bridge.skills().matchingSkills(prefix);
+                             }));
 }
 
 MacTaskController::~MacTaskController() = default;
@@ -102,8 +102,7 @@ void MacTaskController::runDraftAsMacTask(const QString &draft)
 
 bool MacTaskController::isMacTaskDraft(const QString &draft) const
 {
-    return MacCommandParser::explicitTask(draft).has_value() ||
-           m_parts->bridge.skills().startsWithKnownSkill(draft);
+    return MacCommandParser::explicitTask(draft).has_value() || m_parts->bridge.skills().startsWithKnownSkill(draft);
 }
 
 void MacTaskController::handleMacControlMessages(const QList<BotMessage> &messages)

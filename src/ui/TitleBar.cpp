@@ -9,7 +9,9 @@ namespace {
 const QString kApplicationName = QStringLiteral("Tessaly");
 } // namespace
 
-TitleBar::TitleBar(TelegramWindow *window, QObject *parent) : QObject(parent), m_window(window) {}
+TitleBar::TitleBar(TelegramWindow *window, QObject *parent) : QObject(parent), m_window(window)
+{
+}
 
 void TitleBar::configureTitlebar()
 {

@@ -63,8 +63,8 @@ bool contains(const std::vector<quint32> &values, quint32 value)
 
 bool isMapped(xcb_window_t window)
 {
-    auto *reply = xcb_get_window_attributes_reply(connection(), xcb_get_window_attributes(connection(), window),
-                                                  nullptr);
+    auto *reply = xcb_get_window_attributes_reply(connection(),
+                                                  xcb_get_window_attributes(connection(), window), nullptr);
     const bool mapped = reply && reply->map_state == XCB_MAP_STATE_VIEWABLE;
     std::free(reply);
     return mapped;
