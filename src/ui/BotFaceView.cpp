@@ -1,5 +1,7 @@
 #include "ui/BotFaceView.h"
 
+#include "chat/PinButton.h"
+#include "platform/WindowDesktops.h"
 #include "speech/MessageSpeaker.h"
 #include "ui/AudioPlayback.h"
 #include "ui/ComposerTextView.h"
@@ -154,14 +156,12 @@ void BotFaceView::refreshToolbarIcons()
         QString symbol = button->property("symbol").toString();
         QColor tint = m_theme.secondary();
         if (symbol == QLatin1String("pin.fill") || symbol == QLatin1String("pin.slash")) {
-            symbol = m_pinned ? QStringLiteral("pin.fill") : QStringLiteral("pin.slash");
+            const PinButton::Look look = PinButton::look(m_pinned, WindowDesktops::canKeepAbove());
+            symbol = look.symbol;
             button->setProperty("symbol", symbol);
-            tint = m_pinned ? m_theme.accent() : m_theme.secondary();
-            const QString help =
-                m_pinned ? QStringLiteral("Window stays on top. Click to let other windows come forward.")
-                         : QStringLiteral("Keep window on top");
-            button->setToolTip(help);
-            button->setAccessibleName(help);
+            tint = look.botTint ? m_theme.accent() : m_theme.secondary();
+            button->setToolTip(look.help);
+            button->setAccessibleName(look.help);
         } else if (symbol == QLatin1String("person.2")) {
             tint = m_theme.accent();
         }
