@@ -1,11 +1,13 @@
-# Thin wrapper over CMake: `make run`, `make test`, `make bench`.
+# Thin wrapper over CMake: `make run`, `make test`, `make bench`, `make install`.
 BUILD_DIR ?= build
 JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?=
 TELEGRAM_API_ID ?=
 TELEGRAM_API_HASH ?=
+PREFIX ?= /usr/local
+DESTDIR ?=
 
-.PHONY: all deps configure build run test bench format clean
+.PHONY: all deps configure build run test bench install format clean
 
 all: build
 
@@ -35,6 +37,11 @@ test: build
 
 bench: build
 	@bash scripts/run-bench $(BUILD_DIR)
+
+# The application, its libraries, the desktop entry and the icons under PREFIX
+# (DESTDIR stages them elsewhere, as packagers do).
+install: build
+	@DESTDIR="$(DESTDIR)" cmake --install $(BUILD_DIR) --prefix "$(PREFIX)"
 
 format:
 	@git ls-files '*.cpp' '*.h' | xargs clang-format -i

@@ -4,7 +4,6 @@
 #include "agent/PeekabooOutput.h"
 
 #include <QFile>
-#include <QStringDecoder>
 #include <QTimer>
 
 PeekabooActivityPoller::PeekabooActivityPoller(PeekabooLog &log)
@@ -46,15 +45,23 @@ void PeekabooActivityPoller::stopTimer()
     m_onStep = nullptr;
 }
 
+namespace {
+
+constexpr qint64 tailLimit = 64 * 1024;
+
+} // namespace
+
 void PeekabooActivityPoller::poll()
 {
     QFile file(m_path);
     if (!file.open(QIODevice::ReadOnly))
         return;
-    QStringDecoder decoder(QStringDecoder::Utf8);
-    const QString text = decoder.decode(file.readAll());
-    if (decoder.hasError())
-        return;
+    // The step is the last line; a tool printing without end must not make
+    // every poll read all of it.
+    if (file.size() > tailLimit)
+        file.seek(file.size() - tailLimit);
+    // Broken bytes are repaired, so that later steps still show.
+    const QString text = QString::fromUtf8(file.readAll());
     const QString step = PeekabooOutput::currentStep(text);
     if (step.isEmpty() || step == m_lastStep)
         return;

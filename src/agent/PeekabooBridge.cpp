@@ -53,7 +53,9 @@ PeekabooResult failure(const QString &text)
 PeekabooBridge::PeekabooBridge(SettingsStore &settings, SecretStore &secrets, PeekabooLog &log,
                                Options options)
     : m_settings(settings), m_keychain(secrets), m_log(log), m_options(std::move(options)),
-      m_skills(m_options.home), m_poller(log)
+      m_skills(m_options.home), m_poller(log),
+      m_chatGPT(
+          m_settings, [this] { return executable(); }, m_options.signIn, m_options.setupLimits.accountStatus)
 {
 }
 
@@ -73,6 +75,21 @@ std::optional<PeekabooCommand> PeekabooBridge::executable() const
 {
     return PeekabooTool::locate(
         m_options.locations.value_or(PeekabooToolLocations::standard(m_options.home)));
+}
+
+void PeekabooBridge::checkAvailability(PeekabooSetup::AvailabilityCompletion completion) const
+{
+    PeekabooSetup::checkAvailability(executable(), m_options.setupLimits, std::move(completion));
+}
+
+void PeekabooBridge::prefetch(PeekabooSetup::ErrorCompletion completion) const
+{
+    PeekabooSetup::prefetch(executable(), m_options.setupLimits, std::move(completion));
+}
+
+void PeekabooBridge::requestPermissions(PeekabooSetup::ErrorCompletion completion) const
+{
+    PeekabooSetup::requestPermissions(executable(), m_options.setupLimits, std::move(completion));
 }
 
 bool PeekabooBridge::hasCredential() const
@@ -229,6 +246,7 @@ void PeekabooBridge::run(const QString &task, MacAccessLevel access, Activity on
     request.timeLimit = m_options.agentTimeLimit;
     request.killGrace = m_options.killGrace;
     request.tempFilePrefix = QStringLiteral("peekaboo");
+    request.captureLimit = PeekabooTool::captureLimit;
     request.onTimeLimit = [self, runId, limitSeconds] {
         if (!self || self->m_runId != runId)
             return;
@@ -298,6 +316,8 @@ void PeekabooBridge::finishRun(quint64 runId, const ProcessRunner::Result &resul
         header += QStringLiteral(" (timed out)");
     else if (cancelled)
         header += QStringLiteral(" (cancelled)");
+    if (result.outputCut)
+        header += QStringLiteral(" (output cut at %1 MiB)").arg(PeekabooTool::captureLimit / (1024 * 1024));
     QString body = standardOutput;
     if (!standardError.trimmed().isEmpty())
         body += QStringLiteral("\n--- stderr ---\n") + standardError;
@@ -344,6 +364,7 @@ void PeekabooBridge::test(const std::optional<QString> &model, Completion comple
     request.timeLimit = m_options.testTimeLimit;
     request.killGrace = m_options.killGrace;
     request.tempFilePrefix = QStringLiteral("peekaboo");
+    request.captureLimit = PeekabooTool::captureLimit;
     QPointer<PeekabooBridge> self(this);
     ProcessRunner::run(std::move(request), [self, completion](const ProcessRunner::Result &result) {
         if (!self)

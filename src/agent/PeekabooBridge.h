@@ -1,7 +1,9 @@
 #pragma once
 
+#include "agent/ChatGPTAccount.h"
 #include "agent/MacAccessLevel.h"
 #include "agent/PeekabooActivityPoller.h"
+#include "agent/PeekabooAvailability.h"
 #include "agent/PeekabooKeychain.h"
 #include "agent/PeekabooOutput.h"
 #include "agent/PeekabooSettings.h"
@@ -45,6 +47,9 @@ public:
         std::chrono::milliseconds killGrace = std::chrono::seconds(5);
         // The visual companion app, started before runs where it exists (macOS).
         QString companionAppPath = QStringLiteral("/Applications/Peekaboo.app");
+        // Limits of the availability, permission and account checks.
+        PeekabooSetup::Limits setupLimits;
+        OpenAISignIn::Options signIn;
     };
 
     PeekabooBridge(SettingsStore &settings, SecretStore &secrets, PeekabooLog &log, Options options);
@@ -63,6 +68,16 @@ public:
     // The settings window's connection test of the selected provider, with
     // the model typed in its field (blank: the stored default).
     void test(const std::optional<QString> &model, Completion completion);
+
+    // The settings window's Peekaboo status line (see PeekabooStatusLine):
+    // each completion is called exactly once, later, on the main thread.
+    void checkAvailability(PeekabooSetup::AvailabilityCompletion completion) const;
+    // npx only: fetches the package; none means success.
+    void prefetch(PeekabooSetup::ErrorCompletion completion) const;
+    // Screen recording, then accessibility; none means success.
+    void requestPermissions(PeekabooSetup::ErrorCompletion completion) const;
+    // The ChatGPT sign-in and account status.
+    ChatGPTAccount &chatGPT() { return m_chatGPT; }
 
     // The located tool, or none when it is not installed.
     std::optional<PeekabooCommand> executable() const;
@@ -102,6 +117,7 @@ private:
     Options m_options;
     PeekabooSkills m_skills;
     PeekabooActivityPoller m_poller;
+    ChatGPTAccount m_chatGPT;
 
     QPointer<ProcessRunner> m_process;
     bool m_isCancelled = false;

@@ -73,8 +73,10 @@ PeekabooResult parse(const QByteArray &standardOutput, const QByteArray &standar
                      const std::function<QString(const QString &)> &friendly)
 {
     const QString output = QString::fromUtf8(standardOutput).trimmed();
+    // Broken bytes in an otherwise sound answer must not turn it into plain
+    // text: read the repaired text.
     QJsonParseError error{};
-    const QJsonDocument document = QJsonDocument::fromJson(standardOutput, &error);
+    const QJsonDocument document = QJsonDocument::fromJson(output.toUtf8(), &error);
     if (error.error == QJsonParseError::NoError && document.isObject()) {
         const QJsonObject object = document.object();
         const bool succeeded = object.value(QLatin1String("success")).toBool(false);

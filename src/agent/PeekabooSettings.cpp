@@ -45,6 +45,11 @@ bool PeekabooSettings::showAgentPointer() const
     return m_store.plainBool(AgentSettingsKeys::peekabooShowAgentPointer);
 }
 
+bool PeekabooSettings::chatGPTSubscriptionSignedIn() const
+{
+    return m_store.plainBool(AgentSettingsKeys::chatGPTSubscriptionSignedIn);
+}
+
 void PeekabooSettings::setChatGPTSubscriptionSignedIn(bool signedIn)
 {
     m_store.setBool(AgentSettingsKeys::chatGPTSubscriptionSignedIn, signedIn);

@@ -22,6 +22,8 @@ public:
     void setModel(const std::optional<QString> &model, PeekabooProvider provider);
     // peekabooShowAgentPointer.
     bool showAgentPointer() const;
+    // chatGPTSubscriptionSignedIn: a ChatGPT sign-in succeeded and was not lost since.
+    bool chatGPTSubscriptionSignedIn() const;
     void setChatGPTSubscriptionSignedIn(bool signedIn);
 
     SettingsStore &store() const { return m_store; }

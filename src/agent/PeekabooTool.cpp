@@ -135,6 +135,7 @@ QPointer<ProcessRunner> runAndCapture(const QString &path, const QStringList &ar
     request.environment = extraEnvironment;
     request.timeLimit = timeout;
     request.tempFilePrefix = QStringLiteral("peekaboo");
+    request.captureLimit = captureLimit;
     return ProcessRunner::run(std::move(request),
                               [completion = std::move(completion)](const ProcessRunner::Result &r) {
                                   if (!completion)

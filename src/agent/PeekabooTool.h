@@ -52,6 +52,10 @@ inline constexpr std::chrono::seconds accountStatusTimeLimit{20};
 // blocking forever.
 inline constexpr std::chrono::seconds registrationTimeLimit{180};
 
+// How much of the tool's output and error output is read: far more than any
+// answer, far less than a runaway tool can print.
+inline constexpr qint64 captureLimit = 8 * 1024 * 1024;
+
 std::optional<PeekabooCommand> locate(const PeekabooToolLocations &locations);
 
 // The arguments after the prefix, one function per use.

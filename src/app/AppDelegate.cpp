@@ -8,6 +8,7 @@
 #include "app/ReadAloud.h"
 #include "app/SignInFlow.h"
 #include "app/Termination.h"
+#include "app/UpdatePresenter.h"
 #include "app/VoiceRecorder.h"
 #include "app/WindowHoverShrink.h"
 #include "app/WindowPresence.h"
@@ -107,6 +108,8 @@ void AppDelegate::createCollaborators()
 {
     const auto client = [this] { return m_client.get(); };
     m_signInFlow = std::make_unique<SignInFlow>(m_signIn, *m_alerts, client);
+    m_updates = std::make_unique<UpdatePresenter>(*m_alerts);
+    m_mainMenu->setUpdateChecker([this] { m_updates->checkForUpdates(); });
 
     OutgoingMessages::Dependencies outgoing;
     outgoing.client = client;

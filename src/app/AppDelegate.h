@@ -78,12 +78,11 @@ public:
     MainMenu *mainMenu() const { return m_mainMenu.get(); }
     // The settings window's switch for shrinking the window to its composer.
     void toggleHoverShrink();
-    // Menu commands answered by parts that plug in later: until their handler
-    // is set they do nothing and their menu items are disabled.
+    // The settings window plugs in later: until its opener is set, asking does
+    // nothing and the menu item is disabled.
     void openSettings();
     void setSettingsOpener(std::function<void()> opener);
     void checkForUpdates();
-    void setUpdateChecker(std::function<void()> checker);
 
 signals:
     void terminationConfirmed();
@@ -139,4 +138,5 @@ private:
     std::unique_ptr<MainMenu> m_mainMenu;
     std::unique_ptr<TitleBar> m_titleBar;
     std::unique_ptr<WorkspaceFollowing> m_workspaceFollowing;
+    std::unique_ptr<class UpdateController> m_updates;
 };

@@ -113,8 +113,3 @@ void AppDelegate::checkForUpdates()
 {
     m_mainMenu->checkForUpdates();
 }
-
-void AppDelegate::setUpdateChecker(std::function<void()> checker)
-{
-    m_mainMenu->setUpdateChecker(std::move(checker));
-}

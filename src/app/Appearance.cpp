@@ -2,13 +2,13 @@
 
 #include "settings/AppTheme.h"
 #include "settings/SettingsStore.h"
+#include "ui/AppIcon.h"
 #include "ui/BotFaceView.h"
 #include "ui/SignInView.h"
 #include "ui/TelegramWindow.h"
 #include "ui/UiStyle.h"
 
 #include <QApplication>
-#include <QPainter>
 #include <QPalette>
 #include <QStyle>
 #include <QStyleFactory>
@@ -54,20 +54,7 @@ void Appearance::applyAppearance()
 
 void Appearance::installApplicationIcon()
 {
-    // Drawn at run time: a speech bubble on the theme's accent colour.
-    QPixmap icon(128, 128);
-    icon.fill(Qt::transparent);
-    QPainter painter(&icon);
-    painter.setRenderHint(QPainter::Antialiasing);
-    painter.setBrush(QColor(0x7c, 0x3a, 0xed));
-    painter.setPen(Qt::NoPen);
-    painter.drawRoundedRect(QRectF(8, 8, 112, 112), 26, 26);
-    painter.setBrush(Qt::white);
-    painter.drawRoundedRect(QRectF(30, 36, 68, 46), 14, 14);
-    const QPointF tail[] = {{46, 80}, {42, 96}, {60, 80}};
-    painter.drawPolygon(tail, 3);
-    painter.end();
-    QApplication::setWindowIcon(QIcon(icon));
+    QApplication::setWindowIcon(AppIcon::icon());
 }
 
 void Appearance::attach(TelegramWindow *window, SignInView *signIn, BotFaceView *botFace)

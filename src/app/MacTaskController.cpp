@@ -53,6 +53,11 @@ MacAccess *MacTaskController::access() const
     return &m_parts->access;
 }
 
+PeekabooBridge *MacTaskController::bridge() const
+{
+    return &m_parts->bridge;
+}
+
 MacTaskOrchestrator::Hooks MacTaskController::makeHooks()
 {
     MacTaskOrchestrator::Hooks hooks;

@@ -12,6 +12,7 @@ class Alerts;
 class BotFaceView;
 class BotSelection;
 class MacAccess;
+class PeekabooBridge;
 class SecretStore;
 class SettingsStore;
 class TelegramClient;
@@ -44,6 +45,9 @@ public:
     // The agent activity log window, made on first use and kept.
     void showPeekabooLog(QWidget *parent);
     MacAccess *access() const;
+    // The agent tool: the settings window's Peekaboo status, provider test
+    // and ChatGPT sign-in go through it.
+    PeekabooBridge *bridge() const;
 
     // A "/mac" command, or a draft that starts with an installed skill's name.
     bool isMacTaskDraft(const QString &draft) const;

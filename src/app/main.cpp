@@ -3,6 +3,7 @@
 //   tessaly --demo          runs against the built-in simulator with throw-away storage
 //   --screenshot FILE.png   renders the main window to FILE.png and exits
 //   --screenshot-delay MS   waits MS milliseconds first (default 1500)
+//   --report-first-paint    prints the time to the first painted window (benchmarks)
 // In a Wayland session with XWayland it runs as an X11 client unless
 // QT_QPA_PLATFORM says otherwise.
 #include "app/AppDelegate.h"
@@ -96,7 +97,9 @@ int main(int argc, char **argv)
                    "  --demo                  run against the built-in Telegram simulator with throw-away storage\n"
                    "  --screenshot FILE.png   render the main window to FILE.png and quit\n"
                    "  --screenshot-delay MS   wait MS milliseconds before the screenshot (default 1500)\n"
-                   "  --version               print the version and quit\n"
+                   "  --report-first-paint    print the time to the window's first paint\n"
+                   "  -v, --version           print the version and quit\n"
+                   "  -h, --help              print this help and quit\n"
                    "\n"
                    "In a Wayland session Tessaly runs through XWayland, because a Wayland window\n"
                    "cannot keep itself above other windows or on every desktop. To run as a\n"
@@ -119,6 +122,8 @@ int main(int argc, char **argv)
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Tessaly"));
     QApplication::setApplicationDisplayName(QStringLiteral("Tessaly"));
+    // Ties the windows to the installed tessaly.desktop (its icon and name in docks and task bars).
+    QGuiApplication::setDesktopFileName(QStringLiteral("tessaly"));
     // Closing the window never ends the application; quitting is explicit.
     QApplication::setQuitOnLastWindowClosed(false);
 

@@ -72,12 +72,16 @@ bool groupHasMembers(qint64 groupId)
     return groupId > 0 && ::kill(-pid_t(groupId), 0) == 0;
 }
 
-QByteArray readWhole(const QString &path)
+// The file's start, at most limit bytes (0: all); cut says whether more was there.
+QByteArray readCapture(const QString &path, qint64 limit, bool &cut)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return {};
-    return file.readAll();
+    if (limit <= 0 || file.size() <= limit)
+        return file.readAll();
+    cut = true;
+    return file.read(limit);
 }
 
 void configure(QProcess &process, const ProcessRunner::Request &request, const QString &outPath,
@@ -88,7 +92,8 @@ void configure(QProcess &process, const ProcessRunner::Request &request, const Q
     process.setProcessEnvironment(ProcessRunner::environmentFor(request));
     if (!request.workingDirectory.isEmpty())
         process.setWorkingDirectory(request.workingDirectory);
-    process.setStandardInputFile(QProcess::nullDevice());
+    if (!(request.capture == ProcessRunner::Capture::Stream && request.writableInput))
+        process.setStandardInputFile(QProcess::nullDevice());
     // Its own group, so that stopping it reaches whatever it starts in turn.
     process.setChildProcessModifier([] { ::setpgid(0, 0); });
     switch (request.capture) {
@@ -104,7 +109,8 @@ void configure(QProcess &process, const ProcessRunner::Request &request, const Q
         process.setProcessChannelMode(QProcess::SeparateChannels);
         break;
     case ProcessRunner::Capture::Stream:
-        process.setStandardErrorFile(QProcess::nullDevice());
+        if (!request.onErrorOutput)
+            process.setStandardErrorFile(QProcess::nullDevice());
         break;
     }
 }
@@ -212,6 +218,9 @@ void ProcessRunner::launch()
     if (m_request.capture == Capture::Stream && m_request.onOutput)
         connect(m_process, &QProcess::readyReadStandardOutput, this,
                 [this] { m_request.onOutput(m_process->readAllStandardOutput()); });
+    if (m_request.capture == Capture::Stream && m_request.onErrorOutput)
+        connect(m_process, &QProcess::readyReadStandardError, this,
+                [this] { m_request.onErrorOutput(m_process->readAllStandardError()); });
     m_process->start();
     if (m_finished)
         return;
@@ -236,6 +245,21 @@ void ProcessRunner::cancel()
 bool ProcessRunner::isRunning() const
 {
     return m_process && !m_finished && m_process->state() != QProcess::NotRunning;
+}
+
+bool ProcessRunner::writeInput(const QByteArray &data)
+{
+    if (!m_request.writableInput || !isRunning())
+        return false;
+    if (m_process->write(data) != data.size())
+        return false;
+    // A line or two fits the pipe at once; a child that stopped reading
+    // gets a second to make room.
+    while (m_process->bytesToWrite() > 0) {
+        if (!m_process->waitForBytesWritten(1000))
+            return false;
+    }
+    return true;
 }
 
 void ProcessRunner::onTimeLimit()
@@ -298,15 +322,18 @@ void ProcessRunner::onErrorOccurred(QProcess::ProcessError error)
 void ProcessRunner::collectOutput(Result &result)
 {
     if (m_request.capture == Capture::TempFiles) {
-        result.standardOutput = readWhole(m_outPath);
-        result.standardError = readWhole(m_errPath);
+        result.standardOutput = readCapture(m_outPath, m_request.captureLimit, result.outputCut);
+        result.standardError = readCapture(m_errPath, m_request.captureLimit, result.outputCut);
     } else if (m_request.capture == Capture::Pipes && m_process) {
         result.standardOutput = m_process->readAllStandardOutput();
         result.standardError = m_process->readAllStandardError();
-    } else if (m_request.capture == Capture::Stream && m_process && m_request.onOutput) {
+    } else if (m_request.capture == Capture::Stream && m_process) {
         // What the child wrote just before it ended still belongs to the stream.
-        if (const QByteArray rest = m_process->readAllStandardOutput(); !rest.isEmpty())
+        if (const QByteArray rest = m_process->readAllStandardOutput(); !rest.isEmpty() && m_request.onOutput)
             m_request.onOutput(rest);
+        if (const QByteArray rest = m_process->readAllStandardError();
+            !rest.isEmpty() && m_request.onErrorOutput)
+            m_request.onErrorOutput(rest);
     }
 }
 
@@ -393,8 +420,8 @@ ProcessRunner::Result ProcessRunner::runBlocking(const Request &request)
     result.status = process.exitCode();
     result.signalled = process.exitStatus() == QProcess::CrashExit;
     if (request.capture == Capture::TempFiles) {
-        result.standardOutput = readWhole(outPath);
-        result.standardError = readWhole(errPath);
+        result.standardOutput = readCapture(outPath, request.captureLimit, result.outputCut);
+        result.standardError = readCapture(errPath, request.captureLimit, result.outputCut);
         QFile::remove(outPath);
         QFile::remove(errPath);
     } else if (request.capture == Capture::Pipes) {

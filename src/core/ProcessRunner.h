@@ -40,7 +40,7 @@ public:
         TempFiles, // output and error into two temporary files, read whole after exit
         Pipes,     // kept in memory, read whole after exit
         Discard,   // thrown away
-        Stream,    // output handed to onOutput as it arrives; errors thrown away
+        Stream,    // output handed to onOutput as it arrives; errors to onErrorOutput, or thrown away
     };
 
     struct Request
@@ -58,6 +58,9 @@ public:
         // they are killed.
         std::chrono::milliseconds killGrace{std::chrono::seconds(5)};
         Capture capture = Capture::TempFiles;
+        // TempFiles: at most this many bytes of each file are read, from its
+        // start; zero reads them whole. A runaway child cannot fill memory.
+        qint64 captureLimit = 0;
         // Temporary files are named <prefix>-<uuid>.out and <prefix>-<uuid>.err.
         QString tempFilePrefix = QStringLiteral("process");
         // Called on the main thread when the limit passes, just before the
@@ -66,6 +69,12 @@ public:
         // Stream only, on the main thread: the output read so far, in pieces as
         // the child writes it (a piece may end in the middle of a line).
         std::function<void(const QByteArray &)> onOutput;
+        // Stream only, on the main thread: the error output in pieces. Unset:
+        // error output is thrown away.
+        std::function<void(const QByteArray &)> onErrorOutput;
+        // Stream only: standard input is a pipe fed through writeInput();
+        // otherwise the child reads from the null device.
+        bool writableInput = false;
         // On the main thread once the child runs (a long-lived child has no result yet).
         std::function<void()> onStarted;
     };
@@ -85,6 +94,8 @@ public:
         QByteArray standardError;
         bool timedOut = false;
         bool cancelled = false;
+        // The output or error output was longer than the capture limit.
+        bool outputCut = false;
         Failure failure = Failure::None;
         // For a failure: why, in the system's words.
         QString errorText;
@@ -114,6 +125,10 @@ public:
     // them after the grace period. The result then reports cancelled.
     void cancel();
     bool isRunning() const;
+    // Hands data to the child's standard input (writableInput) and waits,
+    // briefly, until the pipe has taken it. False when the child is not
+    // running or does not take it.
+    bool writeInput(const QByteArray &data);
 
     // Where the child's error output goes while it runs (TempFiles only), so
     // that a watcher can follow its progress.

@@ -2,7 +2,9 @@
 
 #include "platform/AppPaths.h"
 
+#include <QDateTime>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -55,6 +57,35 @@ QSettings::Format jsonFormat()
     return format;
 }
 
+// A file that is there but cannot be read would be overwritten by the next
+// change: keep it aside under a dated name so the user's settings can be
+// recovered by hand.
+void setAsideIfDamaged(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return;
+    const QByteArray data = file.readAll();
+    file.close();
+    if (data.trimmed().isEmpty())
+        return;
+    QJsonParseError error{};
+    if (QJsonDocument::fromJson(data, &error).isObject() && error.error == QJsonParseError::NoError)
+        return;
+    const QString stamp = QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
+    QString aside = path + QStringLiteral(".corrupt-") + stamp;
+    for (int n = 2; QFileInfo::exists(aside); ++n)
+        aside = path + QStringLiteral(".corrupt-") + stamp + u'-' + QString::number(n);
+    QFile::rename(path, aside);
+}
+
+std::unique_ptr<QSettings> openJsonFile(const QString &path)
+{
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    setAsideIfDamaged(path);
+    return std::make_unique<QSettings>(path, jsonFormat());
+}
+
 } // namespace
 
 std::unique_ptr<SettingsStore> SettingsStore::openUserStore()
@@ -66,11 +97,7 @@ std::unique_ptr<SettingsStore> SettingsStore::openUserStore()
     return std::make_unique<SettingsStore>(file);
 }
 
-SettingsStore::SettingsStore(const QString &jsonFilePath)
-    : SettingsStore(std::make_unique<QSettings>(jsonFilePath, jsonFormat()))
-{
-    QDir().mkpath(QFileInfo(jsonFilePath).absolutePath());
-}
+SettingsStore::SettingsStore(const QString &jsonFilePath) : SettingsStore(openJsonFile(jsonFilePath)) {}
 
 SettingsStore::SettingsStore(std::unique_ptr<QSettings> settings) : m_settings(std::move(settings)) {}
 

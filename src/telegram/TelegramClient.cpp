@@ -217,9 +217,11 @@ void TelegramClient::handle(const QJsonObject &object)
             });
         }
     } else if (type == u"messages") {
+        const QString extra = object.value(kExtra).toString();
         const QJsonValue messages = object.value(QStringLiteral("messages"));
         if (messages.isArray())
-            publishMessages(messages.toArray());
+            publishMessages(messages.toArray(), HistoryRefresh::marksRead(extra));
+        historyAnswered(extra);
     } else if (type == u"chats") {
         const QJsonArray ids = object.value(QStringLiteral("chat_ids")).toArray();
         for (const QJsonValue &value : ids) {
@@ -256,6 +258,7 @@ void TelegramClient::handleError(const QJsonObject &object)
     const QJsonValue code = object.value(QStringLiteral("code"));
     const bool notFound = code.isDouble() && code.toDouble() == 404;
     const QString extra = object.value(kExtra).toString();
+    historyAnswered(extra);
 
     if (extra == u"load-main" || extra == u"load-archive") {
         const QString list = extra.mid(5);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/SerialQueue.h"
+#include "telegram/HistoryRefresh.h"
 #include "telegram/BotMessage.h"
 #include "telegram/TdJsonLibrary.h"
 #include "telegram/TelegramCredentials.h"
@@ -125,11 +126,13 @@ private:
     void storeChat(const QJsonObject &chat);
     void storeUser(const QJsonObject &user);
     void publishBots();
-    void sendHistory(qint64 chat, bool onlyLocal);
+    bool sendHistory(qint64 chat, bool onlyLocal);
+    void refreshHistory(qint64 chat);
     void sendHistoryForCurrentChat();
+    void historyAnswered(const QString &extra);
 
     // Timeline.
-    void publishMessages(const QJsonArray &messages);
+    void publishMessages(const QJsonArray &messages, bool markRead = true);
     void publishCurrentMessages();
     // requestDownloads false: only show the list again, ask for no file.
     void publishCurrentMessages(const QList<QJsonObject> &sorted, bool requestDownloads = true);
@@ -179,6 +182,7 @@ private:
     QSet<QString> m_deletedMessageIDs;
     QSet<QString> m_locallyDeletedMessageIDs;
     QHash<QString, QJsonObject> m_rawMessages;
+    HistoryRefresh m_historyRefresh;
     // Files whose download was asked for and has not yet finished or stopped.
     QSet<QString> m_downloadsInFlight;
     // The latest TDLib "file" from updateFile by file id: it supersedes the

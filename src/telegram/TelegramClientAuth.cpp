@@ -199,6 +199,7 @@ void TelegramClient::finishLogout()
     m_downloadsInFlight.clear();
     m_latestFiles.clear();
     m_currentChatID.reset();
+    m_historyRefresh.reset();
 
     QDir base(m_baseDirectory);
     for (const char *folder : {"database", "files", "history"})

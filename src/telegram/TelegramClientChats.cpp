@@ -80,14 +80,30 @@ void TelegramClient::publishBots()
     });
 }
 
-void TelegramClient::sendHistory(qint64 chat, bool onlyLocal)
+bool TelegramClient::sendHistory(qint64 chat, bool onlyLocal)
 {
-    send(QJsonObject{{kType, QStringLiteral("getChatHistory")},
-                     {QStringLiteral("chat_id"), chat},
-                     {QStringLiteral("from_message_id"), 0},
-                     {QStringLiteral("offset"), 0},
-                     {QStringLiteral("limit"), 50},
-                     {QStringLiteral("only_local"), onlyLocal}});
+    return send(QJsonObject{{kType, QStringLiteral("getChatHistory")},
+                            {QStringLiteral("chat_id"), chat},
+                            {QStringLiteral("from_message_id"), 0},
+                            {QStringLiteral("offset"), 0},
+                            {QStringLiteral("limit"), 50},
+                            {QStringLiteral("only_local"), onlyLocal},
+                            {QStringLiteral("@extra"), m_historyRefresh.tag(onlyLocal)}});
+}
+
+void TelegramClient::refreshHistory(qint64 chat)
+{
+    if (!m_historyRefresh.request())
+        return;
+    // Nothing would answer a request that did not go out: do not wait for it.
+    if (!sendHistory(chat, true) || !sendHistory(chat, false))
+        m_historyRefresh.reset();
+}
+
+void TelegramClient::historyAnswered(const QString &extra)
+{
+    if (m_historyRefresh.answered(extra).sendAgain)
+        sendHistoryForCurrentChat();
 }
 
 void TelegramClient::sendHistoryForCurrentChat()
@@ -97,8 +113,7 @@ void TelegramClient::sendHistoryForCurrentChat()
     const auto chat = JsonIds::tdlibID(*m_currentChatID);
     if (!chat)
         return;
-    sendHistory(*chat, true);
-    sendHistory(*chat, false);
+    refreshHistory(*chat);
 }
 
 void TelegramClient::selectBotChat(const QString &chatID)
@@ -126,6 +141,6 @@ void TelegramClient::selectBotChat(const QString &chatID)
     QMutexLocker lock(&m_session);
     send(QJsonObject{{kType, QStringLiteral("openChat")}, {QStringLiteral("chat_id"), *chat}});
     loadArchivedHistory(chatID);
-    sendHistory(*chat, true);
-    sendHistory(*chat, false);
+    m_historyRefresh.reset();
+    refreshHistory(*chat);
 }

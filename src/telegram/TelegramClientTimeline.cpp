@@ -70,7 +70,7 @@ QList<QJsonObject> TelegramClient::sortedRawMessages() const
     return messages;
 }
 
-void TelegramClient::publishMessages(const QJsonArray &messages)
+void TelegramClient::publishMessages(const QJsonArray &messages, bool markRead)
 {
     QMutexLocker lock(&m_session);
     const std::optional<qint64> chat = m_currentChatID ? JsonIds::tdlibID(*m_currentChatID) : std::nullopt;
@@ -86,7 +86,7 @@ void TelegramClient::publishMessages(const QJsonArray &messages)
         accepted.append(value);
     }
 
-    if (chat) {
+    if (chat && markRead) {
         QJsonArray ids;
         for (const QJsonValue &value : accepted) {
             const QJsonValue id = value.toObject().value(QStringLiteral("id"));

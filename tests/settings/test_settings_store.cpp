@@ -73,18 +73,24 @@ private slots:
         QCOMPARE(reopened.string("selectedBotChatID").value(), QString("5000000101"));
     }
 
-    void aDamagedFileReadsAsEmpty()
+    void aDamagedFileReadsAsEmptyAndIsKeptAside()
     {
         QTemporaryDir dir;
         const QString path = dir.filePath("settings.json");
         QFile f(path);
         QVERIFY(f.open(QIODevice::WriteOnly));
-        f.write("{ not json");
+        f.write("{ \"appTheme\": \"forest\", not json");
         f.close();
         SettingsStore store(path);
         QCOMPARE(store.defaultTrueBool("hoverShrinkEnabled"), true);
         store.setString("appTheme", "ocean");
         QCOMPARE(SettingsStore(path).string("appTheme").value(), QString("ocean"));
+        // What was there is kept, byte for byte, beside the new file.
+        const QStringList aside = QDir(dir.path()).entryList({"settings.json.corrupt-*"});
+        QCOMPARE(aside.size(), 1);
+        QFile kept(dir.filePath(aside.first()));
+        QVERIFY(kept.open(QIODevice::ReadOnly));
+        QCOMPARE(kept.readAll(), QByteArray("{ \"appTheme\": \"forest\", not json"));
     }
 
     void legacyMacControlSwitch_data()

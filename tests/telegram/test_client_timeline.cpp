@@ -192,6 +192,53 @@ private slots:
         QCOMPARE(archived, expected);
     }
 
+    void aBurstOfNewMessagesKeepsOneHistoryRefreshInFlightAndOneWaiting()
+    {
+        ClientHarness h;
+        h.start();
+        h.client->selectBotChat("42");
+        const auto history = [&] { return h.fake.sentOfType("getChatHistory"); };
+        const auto answer = [&](const QJsonObject &request, const QList<QJsonObject> &list) {
+            QJsonObject reply = messages(list);
+            reply.insert("@extra", request["@extra"]);
+            h.deliver(reply);
+        };
+        const auto newMessage = [&](qint64 id) {
+            h.deliver(QJsonObject{{"@type", "updateNewMessage"}, {"message", textMessage(id, 100 + id, "new")}});
+        };
+        QCOMPARE(history().size(), 2);
+
+        // Ten arrivals while the first refresh is out ask for nothing more yet.
+        for (int id = 1; id <= 10; ++id)
+            newMessage(id);
+        QCOMPARE(history().size(), 2);
+        answer(history()[0], {textMessage(1, 101, "new")});
+        QCOMPARE(history().size(), 2);
+        QVERIFY(h.fake.sentOfType("viewMessages").isEmpty()); // the local half marks nothing read
+        QList<QJsonObject> all;
+        for (int id = 1; id <= 10; ++id)
+            all.append(textMessage(id, 100 + id, "new"));
+        answer(history()[1], all);
+        // One refresh for everything that waited, and one read mark for the refresh that ended.
+        QCOMPARE(history().size(), 4);
+        QCOMPARE(h.fake.sentOfType("viewMessages").size(), 1);
+        QCOMPARE(h.messageLists.last().size(), 10);
+
+        // An answer for the chat that was left does not end the new chat's refresh.
+        const QJsonObject stale = history()[3];
+        h.client->selectBotChat("43");
+        QCOMPARE(history().size(), 6);
+        answer(stale, {});
+        answer(history()[4], {});
+        newMessage(11); // chat 42 is no longer shown: nothing to refresh
+        h.deliver(QJsonObject{{"@type", "updateNewMessage"}, {"message", textMessage(12, 112, "x", false, 43)}});
+        QCOMPARE(history().size(), 6);
+        // An error answers a request as well: the waiting refresh goes out.
+        h.deliver(QJsonObject{{"@type", "error"}, {"code", 500}, {"message", "Internal"}, {"@extra", history()[5]["@extra"]}});
+        QCOMPARE(history().size(), 8);
+        QCOMPARE(history()[7]["chat_id"].toInteger(), 43);
+    }
+
     void archiveIsShownAtOnceAndDamagedOnesAreReplaced()
     {
         ClientHarness h;
