@@ -12,6 +12,7 @@
 #include "app/Termination.h"
 #include "app/UpdatePresenter.h"
 #include "app/VoiceRecorder.h"
+#include "app/WindowHoverShrink.h"
 #include "app/WindowPresence.h"
 #include "app/WorkspaceFollowing.h"
 #include "chat/AttachmentPresentation.h"
@@ -21,9 +22,11 @@
 #include "settings/AppTheme.h"
 #include "telegram/TelegramClient.h"
 #include "ui/BotFaceView.h"
+#include "ui/MainMenu.h"
 #include "ui/SignInView.h"
 #include "ui/StatusItem.h"
 #include "ui/TelegramWindow.h"
+#include "ui/TitleBar.h"
 #include "ui/TranscriptController.h"
 #include "ui/WidgetAlerts.h"
 
@@ -60,9 +63,10 @@ void AppDelegate::applicationDidFinishLaunching()
 {
     m_appearance->applyAppearance();
     m_appearance->installApplicationIcon();
-    installMainMenu();
     createStatusItem();
     createWindow();
+    // Without a global menu bar the menu lives in the window and the status item.
+    installMainMenu();
     configureTitleBar();
     m_presence->attach(m_window.get());
     if (m_env.singleInstance)
@@ -90,15 +94,6 @@ void AppDelegate::createWindow()
             m_unread.windowResignedKey(m_selection.selectedChatID());
         refreshStatusItem();
     });
-    connect(m_window.get(), &TelegramWindow::quitRequested, this, &AppDelegate::requestTermination);
-    connect(m_window.get(), &TelegramWindow::chooseBotRequested, this, [this] {
-        if (telegramAuthorized())
-            chooseBot();
-    });
-    connect(m_window.get(), &TelegramWindow::logOutRequested, this, [this] {
-        if (telegramAuthorized())
-            logOut();
-    });
     if (m_env.alerts) {
         m_alerts = m_env.alerts;
     } else {
@@ -116,6 +111,7 @@ void AppDelegate::createCollaborators()
     const auto client = [this] { return m_client.get(); };
     m_signInFlow = std::make_unique<SignInFlow>(m_signIn, *m_alerts, client);
     m_updates = std::make_unique<UpdatePresenter>(*m_alerts);
+    m_mainMenu->setUpdateChecker([this] { m_updates->checkForUpdates(); });
 
     OutgoingMessages::Dependencies outgoing;
     outgoing.client = client;
@@ -161,35 +157,12 @@ void AppDelegate::createCollaborators()
 
     m_readAloud = std::make_unique<ReadAloud>(*m_env.settings, m_botFace, m_env.speechEngine, m_env.mediaPlayers);
 
+    m_hoverShrink = std::make_unique<WindowHoverShrink>(*m_env.settings, m_window.get(), m_botFace,
+                                                        m_env.pointerPosition, m_env.hoverExitPollMs);
+
     wireBotFace();
     m_appearance->attach(m_window.get(), m_signIn, m_botFace);
     createSettingsPresenter();
-}
-
-void AppDelegate::installMainMenu() {}
-void AppDelegate::configureTitleBar() {}
-void AppDelegate::attachWorkspaceFollower()
-{
-    AeroSpaceWorkspaceFollower &follower =
-        m_env.workspaceFollower ? *m_env.workspaceFollower : AeroSpaceWorkspaceFollower::shared();
-    m_workspaceFollowing = std::make_unique<WorkspaceFollowing>(follower, *m_presence);
-    m_workspaceFollowing->attach(m_window->windowHandle());
-}
-
-void AppDelegate::createStatusItem()
-{
-    m_statusItem = std::make_unique<StatusItem>();
-    connect(m_statusItem.get(), &StatusItem::showMainWindowRequested, m_presence.get(),
-            &WindowPresence::showMainWindow);
-    connect(m_statusItem.get(), &StatusItem::hideMainWindowRequested, m_presence.get(),
-            &WindowPresence::hideMainWindow);
-}
-
-void AppDelegate::refreshStatusItem()
-{
-    if (m_statusItem)
-        m_statusItem->refreshStatusItem(
-            m_unread.shownCount(m_window && m_window->isKey(), m_selection.selectedChatID()));
 }
 
 void AppDelegate::startTelegramClient()
@@ -320,15 +293,6 @@ void AppDelegate::requestTermination()
 bool AppDelegate::isTerminating() const
 {
     return m_termination->isPending();
-}
-
-void AppDelegate::updateAppearance(bool lightAppearance)
-{
-    if (!m_appearance->updateAppearance(lightAppearance))
-        return;
-    if (m_statusItem)
-        m_statusItem->redraw();
-    refreshSettingsWindow();
 }
 
 MacTaskOrchestrator *AppDelegate::macTasks() const

@@ -6,6 +6,7 @@
 #include "telegram/BotMessage.h"
 
 #include <QObject>
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -14,6 +15,7 @@ class Appearance;
 class AttachmentSender;
 class BotFaceView;
 class MacAccess;
+class MainMenu;
 class MacTaskController;
 class MacTaskOrchestrator;
 class OutgoingMessages;
@@ -26,7 +28,9 @@ class StatusItem;
 class TelegramClient;
 class TelegramWindow;
 class Termination;
+class TitleBar;
 class VoiceRecorder;
+class WindowHoverShrink;
 class WindowPresence;
 class WorkspaceFollowing;
 
@@ -75,6 +79,13 @@ public:
     StatusItem *statusItem() const { return m_statusItem.get(); }
     WindowPresence *presence() const { return m_presence.get(); }
     SettingsPresenter *settingsPresenter() const { return m_settings.get(); }
+    WindowHoverShrink *hoverShrink() const { return m_hoverShrink.get(); }
+    MainMenu *mainMenu() const { return m_mainMenu.get(); }
+    // The settings window's switch for shrinking the window to its composer.
+    void toggleHoverShrink();
+    // Until the settings window's opener is set, the menu item is disabled.
+    void setSettingsOpener(std::function<void()> opener);
+    void checkForUpdates();
 
 signals:
     void terminationConfirmed();
@@ -127,6 +138,9 @@ private:
     std::unique_ptr<VoiceRecorder> m_voice;
     std::unique_ptr<MacTaskController> m_mac;
     std::unique_ptr<ReadAloud> m_readAloud;
+    std::unique_ptr<WindowHoverShrink> m_hoverShrink;
+    std::unique_ptr<MainMenu> m_mainMenu;
+    std::unique_ptr<TitleBar> m_titleBar;
     std::unique_ptr<WorkspaceFollowing> m_workspaceFollowing;
     std::unique_ptr<class UpdateController> m_updates;
     std::unique_ptr<PeekabooToolSetup> m_agentSetup;

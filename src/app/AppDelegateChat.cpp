@@ -3,8 +3,9 @@
 
 #include "app/AttachmentSender.h"
 #include "app/MacTaskController.h"
-#include "app/VoiceRecorder.h"
 #include "app/OutgoingMessages.h"
+#include "app/VoiceRecorder.h"
+#include "app/WindowHoverShrink.h"
 #include "app/WindowPresence.h"
 #include "chat/ComposerInput.h"
 #include "core/Alerts.h"
@@ -22,6 +23,16 @@ void AppDelegate::wireBotFace()
     connect(m_botFace, &BotFaceView::pinToggled, m_presence.get(), &WindowPresence::toggleWindowPin);
     connect(m_presence.get(), &WindowPresence::windowPinChanged, m_botFace, &BotFaceView::setPinned);
     m_botFace->setPinned(m_presence->windowIsPinned());
+    connect(m_botFace, &BotFaceView::fontScaleChanged, this, [this](qreal fontScale) {
+        // The messages whose size changed are hidden while collapsed, and the
+        // collapsed height is below the new minimum: the window comes back first.
+        m_hoverShrink->restoreExpandedWindow();
+        m_presence->updateWindowMinSize(fontScale);
+    });
+    connect(m_window.get(), &TelegramWindow::resized, m_botFace, [this] {
+        if (!m_presence->isResizingWindowForFontScale())
+            m_botFace->windowDidResize();
+    });
     AttachmentSender *attachments = m_attachments.get();
     connect(m_botFace, &BotFaceView::attachRequested, attachments, &AttachmentSender::attachFile);
     connect(m_botFace, &BotFaceView::recordRequested, m_voice.get(), &VoiceRecorder::toggleVoiceRecording);

@@ -6,6 +6,7 @@
 #include "app/MacTaskController.h"
 #include "app/PeekabooToolSetup.h"
 #include "app/SettingsPresenter.h"
+#include "app/WindowHoverShrink.h"
 #include "app/WindowPresence.h"
 #include "settings/SettingsStore.h"
 #include "speech/QtSpeechEngine.h"
@@ -13,10 +14,6 @@
 #include "ui/StatusItem.h"
 
 #include <QCoreApplication>
-
-namespace {
-const QString kHoverShrinkEnabled = QStringLiteral("hoverShrinkEnabled");
-}
 
 void AppDelegate::createSettingsPresenter()
 {
@@ -40,11 +37,8 @@ void AppDelegate::createSettingsPresenter()
         refreshStatusItem();
         return true;
     };
-    SettingsStore *store = m_env.settings;
-    settings.hoverShrinkEnabled = [store] { return store->defaultTrueBool(kHoverShrinkEnabled); };
-    settings.toggleHoverShrink = [store] {
-        store->setBool(kHoverShrinkEnabled, !store->defaultTrueBool(kHoverShrinkEnabled));
-    };
+    settings.hoverShrinkEnabled = [this] { return m_hoverShrink->hoverShrinkEnabled(); };
+    settings.toggleHoverShrink = [this] { m_hoverShrink->toggleHoverShrink(); };
     settings.followActiveSpaceEnabled = [this] { return m_presence->followActiveSpaceEnabled(); };
     settings.toggleFollowActiveSpace = [this] { m_presence->toggleFollowActiveSpace(); };
     settings.logOut = [this] { logOut(); };
@@ -56,6 +50,7 @@ void AppDelegate::createSettingsPresenter()
     m_settings = std::make_unique<SettingsPresenter>(std::move(settings));
     connect(m_presence.get(), &WindowPresence::followActiveSpaceChanged, m_settings.get(),
             &SettingsPresenter::refreshSettingsWindow);
+    setSettingsOpener([this] { openSettings(); });
 }
 
 void AppDelegate::openSettings()

@@ -7,6 +7,7 @@
 #include "ui/VoiceInput.h"
 #include "ui/WebcamPhotoCapture.h"
 
+#include <QPoint>
 #include <QString>
 #include <functional>
 
@@ -36,6 +37,10 @@ struct AppEnvironment
     MacTaskOrchestrator::Options macTasks;
     // The window's clock (the reopen guard). Null: the system clock.
     std::function<QDateTime()> windowClock;
+    // Where the pointer is, for hover shrink. Null: the real pointer.
+    std::function<QPoint()> pointerPosition;
+    // How often a window collapsed by hover shrink looks whether the pointer left it.
+    int hoverExitPollMs = 100;
     // The guard that lets a later start of the application show this one's window. Null: none.
     SingleInstance *singleInstance = nullptr;
     // The speech engine for reading aloud. Null: the system's engine through Qt.

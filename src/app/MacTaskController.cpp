@@ -10,6 +10,7 @@
 #include "core/MainThread.h"
 #include "telegram/TelegramClient.h"
 #include "ui/BotFaceView.h"
+#include "ui/PeekabooLogWindow.h"
 #include "ui/SkillCompletionController.h"
 #include "ui/TranscriptController.h"
 
@@ -23,6 +24,7 @@ struct MacTaskController::Parts
     PeekabooBridge bridge;
     MacAccess access;
     SkillCompletionController popup;
+    std::unique_ptr<PeekabooLogWindow> logWindow;
 };
 
 MacTaskController::MacTaskController(Dependencies dependencies, QObject *parent)
@@ -121,4 +123,13 @@ void MacTaskController::stopMacTasks()
 {
     m_parts->bridge.cancel();
     m_tasks->dropScheduledMacTasks();
+}
+
+void MacTaskController::showPeekabooLog(QWidget *parent)
+{
+    if (!m_parts->logWindow) {
+        m_parts->logWindow = std::make_unique<PeekabooLogWindow>(m_parts->log, parent);
+        m_parts->logWindow->setWindowFlag(Qt::Window);
+    }
+    m_parts->logWindow->present();
 }

@@ -42,6 +42,8 @@ public:
     ~MacTaskController() override;
 
     MacTaskOrchestrator *orchestrator() const { return m_tasks.get(); }
+    // The agent activity log window, made on first use and kept.
+    void showPeekabooLog(QWidget *parent);
     MacAccess *access() const;
     // The agent tool: the settings window's Peekaboo status, provider test
     // and ChatGPT sign-in go through it.

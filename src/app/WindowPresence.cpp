@@ -1,5 +1,6 @@
 #include "app/WindowPresence.h"
 
+#include "chat/FontScale.h"
 #include "desktop/WindowPlacement.h"
 #include "platform/WindowDesktops.h"
 #include "settings/SettingsStore.h"
@@ -13,6 +14,7 @@
 namespace {
 // A reopen this soon after the close is the same gesture, not a new request.
 constexpr qint64 kReopenGuardMs = 750;
+constexpr int kMinimumWindowHeight = 360;
 } // namespace
 
 WindowPresence::WindowPresence(SettingsStore &settings, std::function<QDateTime()> clock, QObject *parent)
@@ -188,4 +190,24 @@ void WindowPresence::applyWindowLevel()
     m_window->overrideWindowFlags(flags);
     if (QWindow *handle = m_window->windowHandle())
         handle->setFlags(flags);
+}
+
+void WindowPresence::updateWindowMinSize(qreal fontScale)
+{
+    if (!m_window)
+        return;
+    const QSize minimum(FontScale::minimumWindowWidth(fontScale), kMinimumWindowHeight);
+    const QRect frame = m_window->geometry();
+    m_isResizingWindowForFontScale = true;
+    // The new minimum alone would already widen the window, without regard to the screen.
+    m_window->setMinimumSize(minimum);
+    if (frame.width() < minimum.width()) {
+        QRect target(frame.topLeft(), QSize(minimum.width(), m_window->height()));
+        const QScreen *screen = m_window->screen() ? m_window->screen() : QGuiApplication::primaryScreen();
+        if (screen)
+            target.moveTopLeft(
+                WindowPlacement::clampedOrigin(target.topLeft(), target.size(), screen->availableGeometry()));
+        m_window->setGeometry(target);
+    }
+    m_isResizingWindowForFontScale = false;
 }

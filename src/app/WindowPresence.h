@@ -53,6 +53,11 @@ public:
     void applicationShouldHandleReopen();
     // Pinned: the window stays above other windows; unpinned it takes the normal level.
     void toggleWindowPin();
+    // The minimum size that goes with the message font scale; a narrower window
+    // is widened to it, inside the visible area of its screen.
+    void updateWindowMinSize(qreal fontScale);
+    // Set while updateWindowMinSize changes the frame: that resize is its own.
+    bool isResizingWindowForFontScale() const { return m_isResizingWindowForFontScale; }
 
 signals:
     void windowPinChanged(bool pinned);
@@ -74,4 +79,5 @@ private:
     std::optional<QDateTime> m_mainWindowClosedAt;
     bool m_followActiveSpaceEnabled;
     bool m_windowIsPinned = true;
+    bool m_isResizingWindowForFontScale = false;
 };

@@ -5,6 +5,8 @@
 //   --screenshot-delay MS   waits MS milliseconds first (default 1500)
 //   --report-first-paint    prints the time to the first painted window (benchmarks)
 //   --show settings:TAB     with --screenshot: renders the settings window on that tab instead
+// In a Wayland session with XWayland it runs as an X11 client unless
+// QT_QPA_PLATFORM says otherwise.
 #include "app/AppDelegate.h"
 #include "app/AppEnvironmentSetup.h"
 #include "app/SettingsPresenter.h"
@@ -115,7 +117,11 @@ int main(int argc, char **argv)
                    "                          (general, mac-agent, reading, appearance)\n"
                    "  --report-first-paint    print the time to the window's first paint\n"
                    "  -v, --version           print the version and quit\n"
-                   "  -h, --help              print this help and quit\n",
+                   "  -h, --help              print this help and quit\n"
+                   "\n"
+                   "In a Wayland session Tessaly runs through XWayland, because a Wayland window\n"
+                   "cannot keep itself above other windows or on every desktop. To run as a\n"
+                   "Wayland client anyway: QT_QPA_PLATFORM=wayland tessaly\n",
                    stdout);
         return 0;
     }
@@ -125,6 +131,11 @@ int main(int argc, char **argv)
     }
     if (!arguments.screenshot.isEmpty() && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
+    // Pinning and "all desktops" need X11: a Wayland client cannot ask for either.
+    // The user's own choice of platform stands.
+    if (!qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") && !qEnvironmentVariableIsEmpty("DISPLAY") &&
+        qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "xcb");
 
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Tessaly"));

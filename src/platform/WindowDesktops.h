@@ -8,5 +8,7 @@ class QWindow;
 namespace WindowDesktops {
 
 void setOnAllDesktops(QWindow *window, bool onAll);
+// Whether a window can ask to stay above the others: not as a Wayland client.
+bool canKeepAbove();
 
 } // namespace WindowDesktops

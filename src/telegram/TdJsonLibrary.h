@@ -10,6 +10,8 @@
 class TdJsonLibrary
 {
 public:
+    // The TDLib release whose JSON requests this client speaks.
+    static constexpr const char *interfaceVersion = "1.8.67";
     using CreateClientId = int (*)();
     using Send = void (*)(int, const char *);
     using Receive = const char *(*)(double);

@@ -1,5 +1,7 @@
 #include "ui/BotFaceView.h"
 
+#include "chat/PinButton.h"
+#include "platform/WindowDesktops.h"
 #include "speech/MessageSpeaker.h"
 #include "ui/AudioPlayback.h"
 #include "ui/ComposerTextView.h"
@@ -154,14 +156,12 @@ void BotFaceView::refreshToolbarIcons()
         QString symbol = button->property("symbol").toString();
         QColor tint = m_theme.secondary();
         if (symbol == QLatin1String("pin.fill") || symbol == QLatin1String("pin.slash")) {
-            symbol = m_pinned ? QStringLiteral("pin.fill") : QStringLiteral("pin.slash");
+            const PinButton::Look look = PinButton::look(m_pinned, WindowDesktops::canKeepAbove());
+            symbol = look.symbol;
             button->setProperty("symbol", symbol);
-            tint = m_pinned ? m_theme.accent() : m_theme.secondary();
-            const QString help =
-                m_pinned ? QStringLiteral("Window stays on top. Click to let other windows come forward.")
-                         : QStringLiteral("Keep window on top");
-            button->setToolTip(help);
-            button->setAccessibleName(help);
+            tint = look.botTint ? m_theme.accent() : m_theme.secondary();
+            button->setToolTip(look.help);
+            button->setAccessibleName(look.help);
         } else if (symbol == QLatin1String("person.2")) {
             tint = m_theme.accent();
         }
@@ -317,6 +317,7 @@ void BotFaceView::updateFontSize(qreal oldScale)
         }
         window->setGeometry(target);
         m_windowWidth.applied(target.width());
+        m_transcriptView->updateTranscriptInsets(target.width());
     }
     m_fontScaleLabel->setText(m_fontScale.label());
     m_composer->setFontScale(scale);
@@ -324,10 +325,22 @@ void BotFaceView::updateFontSize(qreal oldScale)
     emit fontScaleChanged(scale);
 }
 
-void BotFaceView::resizeEvent(QResizeEvent *event)
+void BotFaceView::windowDidResize()
 {
-    QWidget::resizeEvent(event);
     m_transcriptView->updateTranscriptInsets(width());
+    m_composer->updateComposerInputHeight();
+    ComposerTextView *input = m_composer->input();
+    if (input->skillCompletion && input->skillCompletion->isVisible())
+        input->updateSkillCompletion();
+}
+
+void BotFaceView::setHoverCollapsed(bool collapsed)
+{
+    m_hoverCollapsed = collapsed;
+    m_toolbar->setVisible(!collapsed);
+    m_separator->setVisible(!collapsed);
+    m_transcriptView->setVisible(!collapsed);
+    m_composer->setHoverCollapsed(collapsed);
 }
 
 QString BotFaceView::composerText() const

@@ -66,6 +66,13 @@ public:
     QString fontScaleLabel() const;
     // Shows the pin state; the window's level is the controller's.
     void setPinned(bool pinned);
+    // The window took a new size: the transcript insets, the input height and a
+    // visible skill popup follow it.
+    void windowDidResize();
+    // Collapsed to the composer while the pointer is over the window: the
+    // toolbar, separator and transcript hide and the input is capped.
+    void setHoverCollapsed(bool collapsed);
+    bool isHoverCollapsed() const { return m_hoverCollapsed; }
 
     // The composer as the controller uses it.
     QString composerText() const;
@@ -98,9 +105,6 @@ signals:
     void pasteImageRequested(const QImage &image);
     void fontScaleChanged(qreal scale);
 
-protected:
-    void resizeEvent(QResizeEvent *event) override;
-
 private:
     QToolButton *makeToolButton(const QString &symbol, const QString &toolTip);
     void refreshToolbarIcons();
@@ -111,6 +115,7 @@ private:
     FontScale m_fontScale;
     ScaledWindowWidth m_windowWidth;
     bool m_pinned = true;
+    bool m_hoverCollapsed = false;
     std::unique_ptr<MessageSpeaker> m_speaker;
     AudioPlayback *m_audio;
     MermaidHost *m_mermaid;

@@ -247,9 +247,15 @@ void ComposerView::setPlaceholderString(const QString &text)
     m_input->setPlaceholderString(text);
 }
 
-void ComposerView::updateComposerInputHeight(bool hoverCollapsed)
+void ComposerView::setHoverCollapsed(bool collapsed)
 {
-    const qreal height = ComposerInput::constraintHeight(m_input->messageInputHeight(), hoverCollapsed);
+    m_hoverCollapsed = collapsed;
+    updateComposerInputHeight();
+}
+
+void ComposerView::updateComposerInputHeight()
+{
+    const qreal height = ComposerInput::constraintHeight(m_input->messageInputHeight(), m_hoverCollapsed);
     m_input->setFixedHeight(qCeil(height));
 }
 
@@ -264,8 +270,8 @@ void ComposerView::setRecording(bool recording)
     const QString stop = QStringLiteral("stop.fill");
     QToolButton *mic = button(recording ? idle : stop);
     if (mic) {
-        const QString text = recording ? QStringLiteral("Stop recording and send")
-                                       : QStringLiteral("Record voice message");
+        const QString text =
+            recording ? QStringLiteral("Stop recording and send") : QStringLiteral("Record voice message");
         mic->setProperty("symbol", recording ? stop : idle);
         mic->setToolTip(text);
         mic->setAccessibleName(text);

@@ -41,7 +41,9 @@ public:
     bool isRetryEnabled() const;
     void setPlaceholderString(const QString &text);
 
-    void updateComposerInputHeight(bool hoverCollapsed = false);
+    // Two to five lines of the text, or at most 26 points while the window is collapsed.
+    void updateComposerInputHeight();
+    void setHoverCollapsed(bool collapsed);
     int inputHeight() const;
     void setTheme(const UiTheme &theme);
     void setFontScale(qreal scale);
@@ -65,6 +67,7 @@ private:
 
     UiTheme m_theme;
     qreal m_fontScale = 1.0;
+    bool m_hoverCollapsed = false;
     std::optional<BotMessage> m_replyTarget;
     QWidget *m_replyBar;
     QWidget *m_replyAccent;

@@ -1,8 +1,5 @@
 #include "ui/TelegramWindow.h"
 
-#include "ui/LiteralText.h"
-
-#include <QAction>
 #include <QCloseEvent>
 #include <QVBoxLayout>
 
@@ -14,21 +11,6 @@ TelegramWindow::TelegramWindow(QWidget *parent) : QWidget(parent, Qt::Window | Q
     m_root = new QVBoxLayout(this);
     m_root->setContentsMargins(0, 0, 0, 0);
     m_root->setSpacing(0);
-    // Until there is a menu bar or a status item, the window's own context menu
-    // carries the application commands; the shortcuts work anywhere in the window.
-    auto addCommand = [this](const QString &text, const QKeySequence &shortcut,
-                             void (TelegramWindow::*signal)()) {
-        auto *action = new QAction(text, this);
-        action->setShortcut(shortcut);
-        action->setShortcutContext(Qt::WindowShortcut);
-        connect(action, &QAction::triggered, this, signal);
-        addAction(action);
-    };
-    addCommand(QStringLiteral("Choose Bot…"), QKeySequence(Qt::CTRL | Qt::Key_B),
-               &TelegramWindow::chooseBotRequested);
-    addCommand(QStringLiteral("Log Out of Telegram…"), QKeySequence(), &TelegramWindow::logOutRequested);
-    addCommand(QStringLiteral("Quit Tessaly"), QKeySequence::Quit, &TelegramWindow::quitRequested);
-    setContextMenuPolicy(Qt::ActionsContextMenu);
 }
 
 void TelegramWindow::setFace(QWidget *face)
@@ -50,16 +32,10 @@ void TelegramWindow::setFace(QWidget *face)
 
 void TelegramWindow::setSubtitle(const QString &subtitle)
 {
+    if (m_subtitle == subtitle)
+        return;
     m_subtitle = subtitle;
-    updateTitle();
-}
-
-void TelegramWindow::updateTitle()
-{
-    // The subtitle is the bot's name from Telegram.
-    setWindowTitle(m_subtitle.isEmpty()
-                       ? QStringLiteral("Tessaly")
-                       : QStringLiteral("Tessaly — ") + LiteralText::windowTitle(m_subtitle));
+    emit subtitleChanged(subtitle);
 }
 
 bool TelegramWindow::event(QEvent *event)
@@ -68,6 +44,10 @@ bool TelegramWindow::event(QEvent *event)
         emit keyChanged(true);
     else if (event->type() == QEvent::WindowDeactivate)
         emit keyChanged(false);
+    else if (event->type() == QEvent::Enter)
+        emit hoverEntered();
+    else if (event->type() == QEvent::Leave)
+        emit hoverExited();
     return QWidget::event(event);
 }
 
@@ -76,4 +56,10 @@ void TelegramWindow::closeEvent(QCloseEvent *event)
     // Closing hides the window; it never ends the application.
     emit closedByUser();
     event->accept();
+}
+
+void TelegramWindow::resizeEvent(QResizeEvent *event)
+{
+    QWidget::resizeEvent(event);
+    emit resized();
 }

@@ -21,17 +21,19 @@ public:
 
 signals:
     void keyChanged(bool isKey);
+    void subtitleChanged(const QString &subtitle);
     void closedByUser();
-    void quitRequested();
-    void chooseBotRequested();
-    void logOutRequested();
+    void resized();
+    // The pointer entered or left the window's content.
+    void hoverEntered();
+    void hoverExited();
 
 protected:
     bool event(QEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
 
 private:
-    void updateTitle();
     QVBoxLayout *m_root;
     QWidget *m_face = nullptr;
     QString m_subtitle;

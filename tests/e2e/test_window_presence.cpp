@@ -91,6 +91,25 @@ private slots:
         QVERIFY(!h.app->presence()->mainWindowClosedByUser());
     }
 
+    void theTitleNamesTheSelectedBotAsWritten()
+    {
+        AppHarness h(R"({"scan_delay_ms":0})");
+        TelegramWindow *window = h.app->window();
+        QCOMPARE(window->windowTitle(), QString("Tessaly"));
+        QVERIFY(!window->windowIcon().isNull());
+        QTRY_VERIFY_WITH_TIMEOUT(!h.app->botChats().isEmpty(), 10000);
+        BotConversation bot = h.app->botChats().first();
+        // "[*]" would otherwise be taken for the unsaved-changes marker and vanish.
+        bot.title = "Q&A [*] Bot";
+        h.app->selectBot(bot);
+        QCOMPARE(window->windowTitle(), QString("Tessaly — Q&A [*][*] Bot"));
+        QCOMPARE(window->windowHandle()->title(), QString("Tessaly — Q&A [*] Bot"));
+        QCOMPARE(window->accessibleName(), QString("Tessaly — Q&A [*] Bot"));
+        h.alerts.script.push_back(ScriptedAlerts::button(0));
+        h.app->logOut();
+        QTRY_COMPARE_WITH_TIMEOUT(window->windowTitle(), QString("Tessaly"), 10000);
+    }
+
     void thePinButtonChangesTheLevelInPlace()
     {
         AppHarness h(R"({"scan_delay_ms":0})");

@@ -1,5 +1,6 @@
 // The bot face in the chat window: the message font scale, from its buttons
 // and its keys, and the window width that goes with it.
+#include "chat/PinButton.h"
 #include "ui/BotFaceView.h"
 #include "ui/ComposerTextView.h"
 #include "ui/ComposerView.h"
@@ -85,6 +86,18 @@ private slots:
         QCOMPARE(w.window.width(), 365);
         // The keys change the text only: the draft is as it was.
         QVERIFY(w.face->composer()->input()->toPlainText().isEmpty());
+    }
+
+    void wherePinningIsUpToTheDesktopThePinPromisesNothing()
+    {
+        for (const bool pinned : {true, false}) {
+            const PinButton::Look honoured = PinButton::look(pinned, true);
+            const PinButton::Look wayland = PinButton::look(pinned, false);
+            QCOMPARE(wayland.symbol, honoured.symbol);
+            QCOMPARE(wayland.botTint, honoured.botTint);
+            QVERIFY(!wayland.help.contains("stays on top"));
+            QVERIFY(wayland.help.contains("Wayland"));
+        }
     }
 };
 

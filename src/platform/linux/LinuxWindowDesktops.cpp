@@ -117,3 +117,8 @@ void WindowDesktops::setOnAllDesktops(QWindow *window, bool onAll)
     }
     xcb_flush(connection);
 }
+
+bool WindowDesktops::canKeepAbove()
+{
+    return !QGuiApplication::platformName().startsWith(QLatin1String("wayland"));
+}
