@@ -139,7 +139,8 @@ int main(int argc, char **argv)
 
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Tessaly"));
-    QApplication::setApplicationDisplayName(QStringLiteral("Tessaly"));
+    // No display name: Qt would append it to every window title, and the chat
+    // window's title already starts with it.
     // Ties the windows to the installed tessaly.desktop (its icon and name in docks and task bars).
     QGuiApplication::setDesktopFileName(QStringLiteral("tessaly"));
     QApplication::setApplicationVersion(QStringLiteral(TESSALY_VERSION));
