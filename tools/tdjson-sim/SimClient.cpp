@@ -388,6 +388,7 @@ void SimClient::becomeReady()
             marker.write(QByteArray::number(SimWorld::kMyUserId));
     }
     m_world = std::make_unique<SimWorld>(m_config.bots, QDateTime::currentSecsSinceEpoch());
+    m_world->setHistoryLimit(m_config.historyLimit);
     m_chatPagesLoaded.clear();
     m_revealedUsers.clear();
     revealUser(SimWorld::kMyUserId);

@@ -88,6 +88,7 @@ void SimConfig::apply(const QJsonObject &o)
     readBool(o, "bot_replies", botReplies);
     readBool(o, "history_local_subset", historyLocalSubset);
     readInt(o, "download_steps", downloadSteps, 1);
+    readInt(o, "history_limit", historyLimit, 0);
     readInt(o, "download_step_ms", downloadStepMs, 0);
     readInt(o, "upload_steps", uploadSteps, 1);
     readInt(o, "upload_step_ms", uploadStepMs, 0);

@@ -36,6 +36,8 @@ struct SimConfig
     bool botReplies = true;
     bool historyLocalSubset = true;
     int downloadSteps = 3;
+    // Messages kept per chat; 0 keeps every one (long soak runs cap it).
+    int historyLimit = 0;
     int downloadStepMs = 120;
     int uploadSteps = 3;
     int uploadStepMs = 120;

@@ -320,6 +320,8 @@ QJsonObject SimWorld::addMessage(SimChat &chat, qint64 senderUserId, const QJson
     if (!replyMarkup.isEmpty())
         m.insert("reply_markup", replyMarkup);
     chat.messages.append(m);
+    if (m_historyLimit > 0 && chat.messages.size() > m_historyLimit)
+        chat.messages.remove(0, chat.messages.size() - m_historyLimit);
     return m;
 }
 

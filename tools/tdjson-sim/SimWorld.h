@@ -61,6 +61,8 @@ public:
     static QJsonObject message(qint64 id, qint64 chatId, qint64 senderUserId, bool outgoing, qint64 date,
                                const QJsonObject &content);
     void removeMessage(SimChat &chat, qint64 messageId);
+    // Oldest messages beyond this many per chat are forgotten (0: none).
+    void setHistoryLimit(int limit) { m_historyLimit = limit; }
 
 private:
     void addUser(qint64 id, const QString &first, const QString &last, const QString &username, bool bot);
@@ -71,6 +73,7 @@ private:
     QMap<qint64, SimChat> m_chats;
     QList<qint64> m_botChats;
     SimFiles m_files;
+    int m_historyLimit = 0;
 };
 
 // The scripted histories of the demo bots (SimDemoHistory.cpp).

@@ -41,6 +41,8 @@
 //   "download_steps"      number >= 1 [3], "download_step_ms" number [120]:
 //                         updateFile progress of a download.
 //   "close_delay_ms"      number [50]: close/logOut to authorizationStateClosed.
+//   "history_limit"       number [0 = all]: messages kept per chat; older ones
+//                         are forgotten (long soak runs).
 //   "bots"                array of {"id": user id, "title": text, "username":
 //                         text, "archived": bool, "unread": n, "demo": "showcase"
 //                         | "media" | "service" | "empty"}: replaces the bot list
