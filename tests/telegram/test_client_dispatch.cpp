@@ -6,7 +6,10 @@
 #include <QtTest>
 
 namespace {
-QJsonObject obj(const char *json) { return QJsonDocument::fromJson(json).object(); }
+QJsonObject obj(const char *json)
+{
+    return QJsonDocument::fromJson(json).object();
+}
 } // namespace
 
 class TestClientDispatch : public QObject
@@ -161,7 +164,8 @@ private slots:
         const QString extra = sent[0]["@extra"].toString();
         QVERIFY(extra.startsWith("mac-reply-"));
         QCOMPARE(extra.mid(10), extra.mid(10).toUpper());
-        h.deliver(QJsonObject{{"@type", "error"}, {"code", 400}, {"message", "CHAT_WRITE_FORBIDDEN"}, {"@extra", extra}});
+        h.deliver(QJsonObject{
+            {"@type", "error"}, {"code", 400}, {"message", "CHAT_WRITE_FORBIDDEN"}, {"@extra", extra}});
         QCOMPARE(calls, 1);
         QCOMPARE(errors, QStringList{"CHAT_WRITE_FORBIDDEN"});
         QVERIFY(!h.statuses.join('\n').contains("Telegram error"));
@@ -176,8 +180,10 @@ private slots:
         ClientHarness h;
         h.start();
         QList<std::optional<QString>> first, second;
-        h.client->sendMessage("a", "42", std::nullopt, [&](const std::optional<QString> &e) { first.append(e); });
-        h.client->sendMessage("b", "42", std::nullopt, [&](const std::optional<QString> &e) { second.append(e); });
+        h.client->sendMessage("a", "42", std::nullopt,
+                              [&](const std::optional<QString> &e) { first.append(e); });
+        h.client->sendMessage("b", "42", std::nullopt,
+                              [&](const std::optional<QString> &e) { second.append(e); });
         const QList<QJsonObject> sent = h.fake.sentOfType("sendMessage");
         QCOMPARE(sent.size(), 2);
         QVERIFY(sent[0]["@extra"] != sent[1]["@extra"]);
@@ -194,7 +200,8 @@ private slots:
         ClientHarness h;
         h.start();
         std::optional<QString> error;
-        h.client->sendMessage("x", "not-a-chat", std::nullopt, [&](const std::optional<QString> &e) { error = e; });
+        h.client->sendMessage("x", "not-a-chat", std::nullopt,
+                              [&](const std::optional<QString> &e) { error = e; });
         QCOMPARE(error.value_or(""), QString("That conversation is not available."));
         QVERIFY(h.fake.sentOfType("sendMessage").isEmpty());
     }
@@ -203,7 +210,8 @@ private slots:
     {
         ClientHarness h;
         h.start();
-        h.deliver(QJsonObject{{"@type", "error"}, {"code", 404}, {"message", "Not Found"}, {"@extra", "load-archive"}});
+        h.deliver(QJsonObject{
+            {"@type", "error"}, {"code", 404}, {"message", "Not Found"}, {"@extra", "load-archive"}});
         const QList<QJsonObject> getChats = h.fake.sentOfType("getChats");
         QCOMPARE(getChats.size(), 1);
         QCOMPARE(getChats[0]["limit"].toInt(), 10000);
@@ -214,7 +222,8 @@ private slots:
         QVERIFY(h.statuses.contains("Telegram error: Not Found"));
         h.deliver(QJsonObject{{"@type", "error"}});
         QVERIFY(h.statuses.contains("Telegram error: Telegram returned an unknown error."));
-        h.deliver(QJsonObject{{"@type", "error"}, {"code", 500}, {"message", "Boom"}, {"@extra", "load-main"}});
+        h.deliver(
+            QJsonObject{{"@type", "error"}, {"code", 500}, {"message", "Boom"}, {"@extra", "load-main"}});
         QVERIFY(h.statuses.contains("Could not load Telegram conversations: Boom"));
     }
 
@@ -238,7 +247,8 @@ private slots:
         h.client->selectBotChat("42");
         h.settle();
         h.typing.clear();
-        h.deliver(obj(R"({"@type":"updateChatAction","chat_id":42,"action":{"@type":"chatActionRecordingVoiceNote"}})"));
+        h.deliver(obj(
+            R"({"@type":"updateChatAction","chat_id":42,"action":{"@type":"chatActionRecordingVoiceNote"}})"));
         h.deliver(obj(R"({"@type":"updateChatAction","chat_id":42,"action":{}})"));
         h.deliver(obj(R"({"@type":"updateChatAction","chat_id":43,"action":{"@type":"chatActionTyping"}})"));
         h.deliver(obj(R"({"@type":"updateChatAction","chat_id":42,"action":"typing"})"));
@@ -269,6 +279,58 @@ private slots:
         QCOMPARE(h.client->currentChatID().value(), QString("42"));
     }
 
+    void aSessionWhoseEveryRequestFailsKeepsWorking_data()
+    {
+        QTest::addColumn<int>("code");
+        QTest::newRow("server error") << 500;
+        QTest::newRow("too many requests") << 429;
+        QTest::newRow("unauthorized") << 401;
+    }
+    void aSessionWhoseEveryRequestFailsKeepsWorking()
+    {
+        QFETCH(int, code);
+        ClientHarness h;
+        h.start();
+        h.deliver(ClientHarness::authState("authorizationStateReady"));
+        h.client->selectBotChat("42");
+        QList<std::optional<QString>> results;
+        h.client->sendMessage("hello", "42", std::nullopt,
+                              [&results](const std::optional<QString> &e) { results.append(e); });
+
+        // Every request, and every request sent in answer to a failure, fails.
+        qsizetype answered = 0;
+        for (int round = 0; round < 5; ++round) {
+            const QList<FakeTdJson::Sent> sent = h.fake.sent();
+            for (qsizetype i = answered; i < sent.size(); ++i) {
+                QJsonObject error{
+                    {"@type", "error"}, {"code", code}, {"message", QString("Failure %1").arg(code)}};
+                if (sent[i].request.contains("@extra"))
+                    error.insert("@extra", sent[i].request["@extra"]);
+                h.deliver(error);
+            }
+            answered = sent.size();
+        }
+        QVERIFY2(h.fake.sent().size() < 40, "failures must not make requests multiply");
+        QCOMPARE(results, (QList<std::optional<QString>>{QString("Failure %1").arg(code)}));
+        QVERIFY(h.client->isReceiving());
+
+        // What works again afterwards is taken as usual; a closed client's leftovers are not.
+        QJsonObject other{
+            {"@type", "messages"},
+            {"messages",
+             QJsonArray{QJsonObject{{"@type", "message"},
+                                    {"id", 8},
+                                    {"chat_id", 42},
+                                    {"date", 1},
+                                    {"content", QJsonObject{{"@type", "messageText"},
+                                                            {"text", QJsonObject{{"@type", "formattedText"},
+                                                                                 {"text", "stale"}}}}}}}}};
+        h.deliver(other, h.client->clientID() + 7);
+        QVERIFY(h.messageLists.isEmpty() || h.messageLists.last().isEmpty());
+        h.deliver(other);
+        QCOMPARE(h.messageLists.last().size(), 1);
+    }
+
     void botListPagingSortingAndLateUsers()
     {
         ClientHarness h;
@@ -277,7 +339,8 @@ private slots:
         QCOMPARE(h.fake.sentOfType("loadChats").size(), 2);
         for (int i = 0; i < 3; ++i)
             h.deliver(QJsonObject{{"@type", "ok"}, {"@extra", "load-main"}});
-        h.deliver(QJsonObject{{"@type", "error"}, {"code", 404}, {"message", "Not Found"}, {"@extra", "load-main"}});
+        h.deliver(QJsonObject{
+            {"@type", "error"}, {"code", 404}, {"message", "Not Found"}, {"@extra", "load-main"}});
         int mainLoads = 0;
         for (const QJsonObject &r : h.fake.sentOfType("loadChats"))
             mainLoads += r["@extra"] == "load-main";
@@ -285,11 +348,15 @@ private slots:
         QCOMPARE(h.fake.sentOfType("getChats").size(), 1);
 
         auto chat = [](int id, const char *title, int user) {
-            return QJsonObject{{"@type", "chat"}, {"id", id}, {"title", title}, {"unread_count", 2},
+            return QJsonObject{{"@type", "chat"},
+                               {"id", id},
+                               {"title", title},
+                               {"unread_count", 2},
                                {"type", QJsonObject{{"@type", "chatTypePrivate"}, {"user_id", user}}}};
         };
         auto bot = [](int id, bool isBot) {
-            return QJsonObject{{"@type", "user"}, {"id", id},
+            return QJsonObject{{"@type", "user"},
+                               {"id", id},
                                {"type", QJsonObject{{"@type", isBot ? "userTypeBot" : "userTypeRegular"}}}};
         };
         h.deliver(chat(1, "gamma", 11));
@@ -303,7 +370,8 @@ private slots:
         h.deliver(chat(4, "a human", 14));
         h.deliver(bot(14, false));
         h.deliver(QJsonObject{{"@type", "updateNewChat"},
-                              {"chat", QJsonObject{{"id", 5}, {"title", "group"},
+                              {"chat", QJsonObject{{"id", 5},
+                                                   {"title", "group"},
                                                    {"type", QJsonObject{{"@type", "chatTypeBasicGroup"}}}}}});
         QStringList titles;
         for (const BotConversation &c : h.botLists.last())
