@@ -7,7 +7,10 @@ TELEGRAM_API_HASH ?=
 PREFIX ?= /usr/local
 DESTDIR ?=
 
-.PHONY: all deps configure build run test bench install format clean
+FUZZ_SECONDS ?= 20
+FUZZ_BUILD_DIR ?= build-fuzz
+
+.PHONY: all deps configure build run test bench fuzz install format clean
 
 all: build
 
@@ -37,6 +40,11 @@ test: build
 
 bench: build
 	@bash scripts/run-bench $(BUILD_DIR)
+
+# The parsers of untrusted input under libFuzzer with ASan and UBSan, built with
+# clang in a folder of their own; each target runs FUZZ_SECONDS seconds.
+fuzz:
+	@bash scripts/run-fuzz $(FUZZ_BUILD_DIR) $(FUZZ_SECONDS) $(JOBS)
 
 # The application, its libraries, the desktop entry and the icons under PREFIX
 # (DESTDIR stages them elsewhere, as packagers do).

@@ -1,6 +1,7 @@
 // The selected chat's timeline: the newest 50 raw messages, the per-chat
 // archive, placeholder collapsing and deletion hiding.
 #include "core/JsonIds.h"
+#include "telegram/HistoryArchive.h"
 #include "telegram/MessageConverter.h"
 #include "telegram/TelegramClient.h"
 
@@ -205,15 +206,11 @@ void TelegramClient::loadArchivedHistory(const QString &chatID)
     QFile file(historyFilePath(chatID));
     if (!file.open(QIODevice::ReadOnly))
         return;
-    const QJsonDocument doc = QJsonDocument::fromJson(file.readAll());
-    if (!doc.isArray())
-        return;
-    const QJsonArray entries = doc.array();
-    if (!std::all_of(entries.begin(), entries.end(), [](const QJsonValue &v) { return v.isObject(); }))
+    const auto entries = HistoryArchive::read(file.readAll());
+    if (!entries)
         return;
     QMutexLocker lock(&m_session);
-    for (const QJsonValue &value : entries) {
-        const QJsonObject message = value.toObject();
+    for (const QJsonObject &message : *entries) {
         const auto id = JsonIds::idString(message.value(QStringLiteral("id")));
         if (id && !m_deletedMessageIDs.contains(*id))
             m_rawMessages.insert(*id, message);
