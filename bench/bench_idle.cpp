@@ -1,6 +1,7 @@
 // CPU use of the demo while nothing happens, with the window expanded and
 // collapsed to its composer (the pointer resting over it, so the collapsed
 // window keeps looking whether the pointer left). Percent of one core.
+#include "BenchDemo.h"
 #include "app/AppDelegate.h"
 #include "app/AppEnvironmentSetup.h"
 #include "app/WindowHoverShrink.h"
@@ -45,19 +46,12 @@ double idlePercent(int ms)
 
 int main(int argc, char **argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    BenchDemo::preferOffscreen();
     QApplication app(argc, argv);
-    QApplication::setQuitOnLastWindowClosed(false);
-    QString error;
-    auto setup = AppEnvironmentSetup::demo(&error);
-    if (!setup) {
-        std::fprintf(stderr, "bench_idle: %s\n", qPrintable(error));
+    auto setup = BenchDemo::setUp("bench_idle", QStringLiteral("5000000102"),
+                                  R"({"scan_delay_ms":0,"reply_delay_ms":50})");
+    if (!setup)
         return 1;
-    }
-    setup->environment().settings->setString(QStringLiteral("selectedBotChatID"),
-                                             QStringLiteral("5000000102"));
-    AppEnvironmentSetup::configureSimulator(R"({"scan_delay_ms":0,"reply_delay_ms":50})");
     QPoint pointer(-1000, -1000);
     AppEnvironment environment = setup->environment();
     environment.pointerPosition = [&pointer] { return pointer; };

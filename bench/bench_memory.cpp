@@ -1,5 +1,6 @@
 // Resident memory of the demo with a full conversation on screen, without and
 // with a Mermaid diagram (whose web engine is created only for it).
+#include "BenchDemo.h"
 #include "app/AppDelegate.h"
 #include "app/AppEnvironmentSetup.h"
 
@@ -41,25 +42,21 @@ double helperProcessesMiB()
     return total;
 }
 
-void settle(int ms) { QTest::qWait(ms); }
+void settle(int ms)
+{
+    QTest::qWait(ms);
+}
 
 } // namespace
 
 int main(int argc, char **argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    BenchDemo::preferOffscreen();
     QApplication app(argc, argv);
-    QApplication::setQuitOnLastWindowClosed(false);
-    QString error;
-    auto setup = AppEnvironmentSetup::demo(&error);
-    if (!setup) {
-        std::fprintf(stderr, "bench_memory: %s\n", qPrintable(error));
+    auto setup = BenchDemo::setUp("bench_memory", QStringLiteral("5000000102"),
+                                  R"({"scan_delay_ms":0,"reply_delay_ms":50})");
+    if (!setup)
         return 1;
-    }
-    const QString mediaBot = QStringLiteral("5000000102");
-    setup->environment().settings->setString(QStringLiteral("selectedBotChatID"), mediaBot);
-    AppEnvironmentSetup::configureSimulator(R"({"scan_delay_ms":0,"reply_delay_ms":50})");
     AppDelegate delegate(setup->environment());
     delegate.applicationDidFinishLaunching();
 

@@ -3,6 +3,7 @@
 // window. Memory, rows, threads and open files at 1,000 and at 10,000 messages
 // should be alike, since the timeline keeps the newest 50. The simulator runs
 // in the same process, so it keeps only 200 messages per chat itself.
+#include "BenchDemo.h"
 #include "app/AppDelegate.h"
 #include "app/AppEnvironmentSetup.h"
 #include "ui/BotFaceView.h"
@@ -61,19 +62,13 @@ void configure(const QJsonObject &object)
 
 int main(int argc, char **argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    QApplication::setQuitOnLastWindowClosed(false);
-    QString error;
-    auto setup = AppEnvironmentSetup::demo(&error);
-    if (!setup) {
-        std::fprintf(stderr, "bench_soak: %s\n", qPrintable(error));
-        return 1;
-    }
+    BenchDemo::preferOffscreen();
     const qint64 bot = 5000000101;
-    setup->environment().settings->setString(QStringLiteral("selectedBotChatID"), QString::number(bot));
-    AppEnvironmentSetup::configureSimulator(R"({"scan_delay_ms":0,"bot_replies":false,"history_limit":200})");
+    QApplication app(argc, argv);
+    auto setup = BenchDemo::setUp("bench_soak", QString::number(bot),
+                                  R"({"scan_delay_ms":0,"bot_replies":false,"history_limit":200})");
+    if (!setup)
+        return 1;
     AppDelegate delegate(setup->environment());
     delegate.applicationDidFinishLaunching();
 

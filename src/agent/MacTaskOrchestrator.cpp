@@ -1,6 +1,7 @@
 #include "agent/MacTaskOrchestrator.h"
 
 #include "agent/MacAccessPolicy.h"
+#include "agent/MacTaskReplies.h"
 #include "agent/PeekabooBridge.h"
 #include "agent/PeekabooLog.h"
 #include "core/Alerts.h"
@@ -13,16 +14,7 @@
 
 namespace {
 
-const QString accessOffReply = QStringLiteral(
-    "Mac access is off. Turn on Read only or Full access with /mac, or in Settings → Mac access.");
-const QString emptyTaskReply =
-    QStringLiteral("Send a task after /mac, for example: /mac open Safari and search for the weather.");
-const QString toolMissingReply =
-    QStringLiteral("Peekaboo is not installed on this Mac and npx is not available. "
-                   "Open Settings → Peekaboo Status… for setup steps.");
-const QString waitingReply =
-    QStringLiteral("A Mac task is already waiting for approval or running. Wait for it to finish.");
-const QString cancelledReply = QStringLiteral("■ Mac task cancelled.");
+using namespace MacTaskReplies;
 const QString warning = QStringLiteral("⚠️ ");
 
 // The longest single wait of a timer, in milliseconds.
