@@ -1,6 +1,10 @@
-// Resident memory of the demo with a full conversation on screen, without and
-// with a Mermaid diagram (whose web engine is created only for it).
+// Resident memory as a user meets it: the executable on an X server of the
+// benchmark's own, on the sign-in face of real mode and in the demo's
+// conversation, against a bare Qt window (medians of 5). Then, in this
+// process and offscreen, the demo with a full conversation on screen, without
+// and with a Mermaid diagram (whose web engine is created only for it).
 #include "BenchDemo.h"
+#include "XvfbRun.h"
 #include "app/AppDelegate.h"
 #include "app/AppEnvironmentSetup.h"
 
@@ -47,10 +51,68 @@ void settle(int ms)
     QTest::qWait(ms);
 }
 
+struct XMemory
+{
+    QList<double> bare, signIn, demo, demoChildren, demoThreads;
+};
+
+// Memory once the window has painted and what it started has settled. Real
+// mode stays on its sign-in face; the demo's simulated scan signs in after
+// 2.5 s and its conversation is on screen well before 7 s.
+void measureOnXServer(const QString &display, XMemory &memory)
+{
+    const QString tessaly = XvfbBench::sibling(QStringLiteral("tessaly"));
+    {
+        WindowedRun run(XvfbBench::sibling(QStringLiteral("bare_qt_window")), {}, display);
+        if (run.waitForFirstPaint() >= 0) {
+            XvfbBench::settle(2000);
+            memory.bare.append(run.residentWithChildrenMiB());
+        }
+    }
+    {
+        WindowedRun run(tessaly, {QStringLiteral("--report-first-paint")}, display);
+        if (run.waitForFirstPaint() >= 0) {
+            XvfbBench::settle(2000);
+            memory.signIn.append(run.residentWithChildrenMiB());
+        }
+    }
+    {
+        WindowedRun run(tessaly, {QStringLiteral("--demo"), QStringLiteral("--report-first-paint")}, display);
+        if (run.waitForFirstPaint() >= 0) {
+            XvfbBench::settle(7000);
+            const double own = run.residentMiB();
+            memory.demo.append(own);
+            memory.demoChildren.append(run.residentWithChildrenMiB() - own);
+            memory.demoThreads.append(run.threads());
+        }
+    }
+}
+
+void benchOnXServer()
+{
+    XvfbServer server;
+    if (server.display().isEmpty())
+        return;
+    XMemory memory;
+    for (int i = 0; i < 5; ++i)
+        measureOnXServer(server.display(), memory);
+    if (memory.bare.size() < 5 || memory.signIn.size() < 5 || memory.demo.size() < 5) {
+        std::fprintf(stderr, "bench_memory: a window on the X server was never painted\n");
+        return;
+    }
+    std::printf("rss_xvfb_real_signin_mib: %.1f MiB\n", XvfbBench::median(memory.signIn));
+    std::printf("rss_xvfb_bare_qt_mib: %.1f MiB\n", XvfbBench::median(memory.bare));
+    std::printf("rss_xvfb_demo_mib: %.1f MiB\n", XvfbBench::median(memory.demo));
+    std::printf("rss_xvfb_demo_helper_processes_mib: %.1f MiB\n", XvfbBench::median(memory.demoChildren));
+    std::printf("threads_xvfb_demo: %.0f threads\n", XvfbBench::median(memory.demoThreads));
+    std::fflush(stdout);
+}
+
 } // namespace
 
 int main(int argc, char **argv)
 {
+    benchOnXServer();
     BenchDemo::preferOffscreen();
     QApplication app(argc, argv);
     auto setup = BenchDemo::setUp("bench_memory", QStringLiteral("5000000102"),

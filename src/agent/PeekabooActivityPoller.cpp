@@ -35,6 +35,8 @@ void PeekabooActivityPoller::start(const QString &errorFilePath, std::function<v
 
 void PeekabooActivityPoller::stop()
 {
+    if (!m_queue.hasStarted())
+        return;
     m_queue.async([this] { stopTimer(); });
 }
 

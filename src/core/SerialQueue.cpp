@@ -6,7 +6,6 @@ SerialQueue::SerialQueue(const QString &label) : m_label(label), m_context(std::
 {
     m_thread.setObjectName(label);
     m_context->moveToThread(&m_thread);
-    m_thread.start();
 }
 
 SerialQueue::~SerialQueue()
@@ -18,12 +17,16 @@ SerialQueue::~SerialQueue()
 
 void SerialQueue::async(std::function<void()> fn)
 {
+    std::call_once(m_startOnce, [this] {
+        m_thread.start();
+        m_started = true;
+    });
     QMetaObject::invokeMethod(m_context.get(), std::move(fn), Qt::QueuedConnection);
 }
 
 void SerialQueue::drain()
 {
-    if (isCurrent())
+    if (isCurrent() || !hasStarted())
         return;
     QSemaphore done;
     async([&done] { done.release(); });
@@ -31,3 +34,8 @@ void SerialQueue::drain()
 }
 
 bool SerialQueue::isCurrent() const { return QThread::currentThread() == &m_thread; }
+
+bool SerialQueue::hasStarted() const
+{
+    return m_started;
+}

@@ -112,6 +112,9 @@ void AeroSpaceWorkspaceFollower::start()
 
 void AeroSpaceWorkspaceFollower::stop()
 {
+    // Never started: nothing runs that could be stopped.
+    if (!m_queue.hasStarted())
+        return;
     QPointer<ProcessRunner> runner;
     if (m_queue.isCurrent()) {
         runner = stopSteps();

@@ -11,17 +11,13 @@ MediaDucker::MediaDucker(const SettingsStore &settings, std::unique_ptr<MediaPla
     : m_settings(settings), m_players(std::move(players)), m_resumeDelay(resumeDelay),
       m_queue(QStringLiteral("com.hollowmere.quayline.media-ducker"))
 {
-    // The timer must live on the queue's thread, so that the resume runs there.
-    m_queue.async([this] {
-        m_resumeWork = new QTimer(m_queue.context());
-        m_resumeWork->setSingleShot(true);
-        m_resumeWork->setInterval(m_resumeDelay);
-        QObject::connect(m_resumeWork, &QTimer::timeout, m_queue.context(), [this] { resumePlayingAudio(); });
-    });
 }
 
 MediaDucker::~MediaDucker()
 {
+    // Never used: no thread, nothing paused.
+    if (!m_queue.hasStarted())
+        return;
     // Quitting while something is read must not leave the user's music
     // paused: what this ducker paused plays again now, without the delay.
     m_queue.async([this] {
@@ -31,6 +27,18 @@ MediaDucker::~MediaDucker()
             resumePlayingAudio();
     });
     m_queue.drain();
+}
+
+QTimer *MediaDucker::resumeWork()
+{
+    // Created on first use, on the queue's thread, so that the resume runs there.
+    if (!m_resumeWork) {
+        m_resumeWork = new QTimer(m_queue.context());
+        m_resumeWork->setSingleShot(true);
+        m_resumeWork->setInterval(m_resumeDelay);
+        QObject::connect(m_resumeWork, &QTimer::timeout, m_queue.context(), [this] { resumePlayingAudio(); });
+    }
+    return m_resumeWork;
 }
 
 bool MediaDucker::isEnabled() const
@@ -43,7 +51,7 @@ void MediaDucker::duck()
     if (!isEnabled())
         return;
     m_queue.async([this] {
-        m_resumeWork->stop();
+        resumeWork()->stop();
         if (m_isDucking)
             return;
         m_isDucking = true;
@@ -55,7 +63,7 @@ void MediaDucker::unduck()
 {
     m_queue.async([this] {
         if (m_isDucking)
-            m_resumeWork->start();
+            resumeWork()->start();
     });
 }
 
@@ -101,5 +109,5 @@ QStringList MediaDucker::pausedPlayers()
 
 bool MediaDucker::isResumePending()
 {
-    return onQueue<bool>([this] { return m_resumeWork->isActive(); });
+    return onQueue<bool>([this] { return m_resumeWork && m_resumeWork->isActive(); });
 }

@@ -43,6 +43,7 @@ public:
 private:
     void pausePlayingAudio();
     void resumePlayingAudio();
+    QTimer *resumeWork();
     template <typename T> T onQueue(std::function<T()> read);
 
     const SettingsStore &m_settings;

@@ -95,6 +95,12 @@ void TelegramClient::start()
         if (!ensureLibrary()) {
             if (run == m_run)
                 m_shouldReceive = false;
+            // Quitting while the library loaded: there is no session to wait for.
+            if (m_isClosingForTermination)
+                post([this] {
+                    if (onClosed)
+                        onClosed();
+                });
             return;
         }
         // TDLib logs to standard error unless told otherwise.
@@ -102,7 +108,10 @@ void TelegramClient::start()
         m_clientID = m_library->createClientId();
         // A QR code is asked for once per TDLib client, and this one is new.
         m_hasRequestedQR = false;
-        send(QJsonObject{{kType, QStringLiteral("getAuthorizationState")}});
+        // A close asked for while the library loaded found no client to go to:
+        // it goes now, so quitting right after the start does not wait for the fallback.
+        send(QJsonObject{{kType, m_isClosingForTermination ? QStringLiteral("close")
+                                                           : QStringLiteral("getAuthorizationState")}});
         receiveLoop(run);
     });
 }

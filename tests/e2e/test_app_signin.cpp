@@ -108,6 +108,15 @@ private slots:
         h.app->requestTermination();
         QCOMPARE(confirmed.count(), 1);
         h.app.reset();
+
+        // Quitting while the library is still being looked for ends as promptly.
+        AppHarness::environmentHook = [](AppEnvironment &env) { env.terminationFallbackMs = 60000; };
+        AppHarness quick(R"({})", {"/nonexistent/libtdjson.so"});
+        AppHarness::environmentHook = nullptr;
+        QSignalSpy quickConfirmed(quick.app.get(), &AppDelegate::terminationConfirmed);
+        quick.app->requestTermination();
+        QVERIFY(quickConfirmed.count() == 1 || quickConfirmed.wait(5000));
+        quick.app.reset();
     }
 };
 

@@ -7,6 +7,7 @@
 
 #include <QDBusConnection>
 #include <QDBusMessage>
+#include <QDir>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -97,6 +98,20 @@ private slots:
         QTRY_VERIFY(!reader.ducker().isDucking());
         QCOMPARE(idle.pauses(), 0);
         QCOMPARE(idle.plays(), 0);
+    }
+
+    // Reading aloud is off by default: a speaker that never speaks keeps no worker thread.
+    void aSpeakerThatNeverSpeaksRunsNoThreadForIt()
+    {
+        const auto threads = [] {
+            return QDir(QStringLiteral("/proc/self/task")).entryList(QDir::Dirs | QDir::NoDotAndDotDot).size();
+        };
+        const qsizetype before = threads();
+        {
+            Reader reader;
+            QCOMPARE(threads(), before);
+        }
+        QCOMPARE(threads(), before);
     }
 
     // A player the user had paused, and one that refuses control, are left

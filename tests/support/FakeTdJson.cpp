@@ -13,6 +13,8 @@ struct State
     QMutex mutex;
     QWaitCondition arrived;
     QWaitCondition drained;
+    QWaitCondition released;
+    bool holdCreation = false;
     std::deque<QByteArray> inbox;
     QList<FakeTdJson::Sent> sent;
     QByteArray current;
@@ -26,6 +28,8 @@ State *state = nullptr;
 int fakeCreate()
 {
     QMutexLocker lock(&state->mutex);
+    while (state->holdCreation)
+        state->released.wait(&state->mutex);
     ++state->created;
     return state->nextClient++;
 }
@@ -103,6 +107,13 @@ void FakeTdJson::clearSent()
 {
     QMutexLocker lock(&state->mutex);
     state->sent.clear();
+}
+
+void FakeTdJson::holdClientCreation(bool hold)
+{
+    QMutexLocker lock(&state->mutex);
+    state->holdCreation = hold;
+    state->released.wakeAll();
 }
 
 int FakeTdJson::createdClients() const

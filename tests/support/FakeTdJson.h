@@ -27,6 +27,8 @@ public:
     QList<Sent> sent() const;
     QList<QJsonObject> sentOfType(const QString &type) const;
     void clearSent();
+    // While held, td_create_client_id blocks, as a library still loading keeps the client from existing.
+    void holdClientCreation(bool hold);
     int createdClients() const;
     int lastClientId() const;
     // Blocks until the receive loop has taken every queued answer.

@@ -138,6 +138,22 @@ private slots:
         QCOMPARE(h.secrets.itemCount(), 1);
     }
 
+    void quittingBeforeTheClientExistsClosesItOnceItDoes()
+    {
+        ClientHarness h;
+        h.fake.holdClientCreation(true);
+        h.client->start();
+        h.client->closeForTermination();
+        QVERIFY(h.fake.sentOfType("close").isEmpty());
+        h.fake.holdClientCreation(false);
+        QTRY_COMPARE(h.fake.sentOfType("close").size(), 1);
+        // No sign-in starts on a client that is closing.
+        QVERIFY(h.fake.sentOfType("getAuthorizationState").isEmpty());
+        h.fake.push(ClientHarness::authState("authorizationStateClosed"), h.client->clientID());
+        QTRY_COMPARE(h.closed, 1);
+        QCOMPARE(h.loggedOut, 0);
+    }
+
     void logoutWipesEverythingAndStartsAFreshClient()
     {
         ClientHarness h;
