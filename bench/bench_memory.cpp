@@ -112,9 +112,9 @@ void benchOnXServer()
 
 int main(int argc, char **argv)
 {
-    benchOnXServer();
     BenchDemo::preferOffscreen();
     QApplication app(argc, argv);
+    benchOnXServer();
     auto setup = BenchDemo::setUp("bench_memory", QStringLiteral("5000000102"),
                                   R"({"scan_delay_ms":0,"reply_delay_ms":50})");
     if (!setup)

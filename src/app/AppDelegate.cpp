@@ -1,6 +1,7 @@
 // Start-up, the Telegram client's callbacks, sign-in and quitting.
 #include "app/AppDelegate.h"
 
+#include "app/AfterFirstFrame.h"
 #include "app/Appearance.h"
 #include "app/AttachmentSender.h"
 #include "app/MacTaskController.h"
@@ -73,15 +74,24 @@ void AppDelegate::applicationDidFinishLaunching()
         connect(m_env.singleInstance, &SingleInstance::showRequested, m_presence.get(),
                 &WindowPresence::applicationShouldHandleReopen);
     createCollaborators();
+    createTelegramClient();
     showLogin();
 
+    // Loading TDLib and registering the tray icon wait for the window's first
+    // frame rather than compete with it; a window kept hidden waits no longer than this.
+    constexpr int firstFrameFallbackMs = 500;
+    m_afterFirstFrame = std::make_unique<AfterFirstFrame>(m_window.get(), firstFrameFallbackMs);
+    m_afterFirstFrame->add([this] {
+        m_statusItem->placeInTray();
+        if (!isTerminating())
+            startTelegramClient();
+    });
     m_window->show();
     m_window->raise();
     m_window->activateWindow();
 
     attachWorkspaceFollower();
     QTimer::singleShot(0, m_presence.get(), &WindowPresence::applySpaceBehavior);
-    startTelegramClient();
 }
 
 void AppDelegate::createWindow()
@@ -165,13 +175,8 @@ void AppDelegate::createCollaborators()
     createSettingsPresenter();
 }
 
-void AppDelegate::startTelegramClient()
+void AppDelegate::createTelegramClient()
 {
-    if (m_client) {
-        m_client->start();
-        showLogin();
-        return;
-    }
     QString error;
     TelegramClient::Options options = m_env.clientOptions;
     options.secrets = m_env.secrets;
@@ -181,6 +186,14 @@ void AppDelegate::startTelegramClient()
         return;
     }
     wireClient();
+}
+
+void AppDelegate::startTelegramClient()
+{
+    if (!m_client)
+        createTelegramClient();
+    if (!m_client)
+        return;
     m_client->start();
     showLogin();
 }

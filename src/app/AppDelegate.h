@@ -10,6 +10,7 @@
 #include <memory>
 #include <optional>
 
+class AfterFirstFrame;
 class AppTheme;
 class Appearance;
 class AttachmentSender;
@@ -103,6 +104,7 @@ private:
 
     void createWindow();
     void createCollaborators();
+    void createTelegramClient();
     void startTelegramClient();
     void wireClient();
     void showQR(const std::optional<QString> &link);
@@ -144,6 +146,7 @@ private:
     std::unique_ptr<WorkspaceFollowing> m_workspaceFollowing;
     std::unique_ptr<class UpdateController> m_updates;
     std::unique_ptr<PeekabooToolSetup> m_agentSetup;
+    std::unique_ptr<AfterFirstFrame> m_afterFirstFrame;
     // Last: the settings window's hooks reach every collaborator above.
     std::unique_ptr<SettingsPresenter> m_settings;
 };

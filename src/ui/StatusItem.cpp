@@ -10,39 +10,52 @@
 #include <QPalette>
 #include <QSystemTrayIcon>
 
-StatusItem::StatusItem(QObject *parent)
-    : QObject(parent), m_tray(new QSystemTrayIcon(this)), m_menu(new QMenu)
+StatusItem::StatusItem(QObject *parent) : QObject(parent), m_menu(new QMenu)
 {
     m_menu->addAction(QStringLiteral("Show Chat Window"), this, &StatusItem::showMainWindowRequested);
     m_menu->addAction(QStringLiteral("Hide Chat Window"), this, &StatusItem::hideMainWindowRequested);
+    refreshStatusItem(0);
+}
+
+StatusItem::~StatusItem()
+{
+    if (m_tray)
+        m_tray->setContextMenu(nullptr);
+    delete m_menu;
+}
+
+void StatusItem::placeInTray()
+{
+    if (m_tray)
+        return;
+    // Creating the tray icon asks the desktop over D-Bus whether it has a tray.
+    m_tray = new QSystemTrayIcon(this);
     m_tray->setContextMenu(m_menu);
     // A plain click on the icon brings the window back, as the item's button does.
     connect(m_tray, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
         if (reason == QSystemTrayIcon::Trigger || reason == QSystemTrayIcon::DoubleClick)
             emit showMainWindowRequested();
     });
-    refreshStatusItem(0);
+    redraw();
+    m_tray->setToolTip(toolTip());
     if (QSystemTrayIcon::isSystemTrayAvailable())
         m_tray->show();
-}
-
-StatusItem::~StatusItem()
-{
-    m_tray->setContextMenu(nullptr);
-    delete m_menu;
 }
 
 void StatusItem::refreshStatusItem(int shownCount)
 {
     m_shownCount = std::max(shownCount, 0);
     redraw();
-    m_tray->setToolTip(toolTip());
+    if (m_tray)
+        m_tray->setToolTip(toolTip());
 }
 
 void StatusItem::redraw()
 {
     const QColor label = QApplication::palette().color(QPalette::WindowText);
     m_image = makeStatusImage(m_shownCount, label);
+    if (!m_tray)
+        return;
     QIcon icon;
     icon.addPixmap(QPixmap::fromImage(makeStatusImage(m_shownCount, label, 1.0)));
     icon.addPixmap(QPixmap::fromImage(m_image));
@@ -56,7 +69,7 @@ QString StatusItem::toolTip() const
 
 bool StatusItem::isVisible() const
 {
-    return m_tray->isVisible();
+    return m_tray && m_tray->isVisible();
 }
 
 int StatusItem::badgeWidth(int count)

@@ -20,6 +20,10 @@ public:
     explicit StatusItem(QObject *parent = nullptr);
     ~StatusItem() override;
 
+    // Puts the icon in the desktop's tray; until then only the menu, image and
+    // tool tip exist (the start-up leaves this until the window is on screen).
+    void placeInTray();
+
     // The count the badge shows (0: no badge); the image and tool tip follow.
     void refreshStatusItem(int shownCount);
     // Redraws in the current label colour (after an appearance change).
@@ -43,7 +47,7 @@ signals:
     void hideMainWindowRequested();
 
 private:
-    QSystemTrayIcon *m_tray;
+    QSystemTrayIcon *m_tray = nullptr;
     QMenu *m_menu;
     int m_shownCount = 0;
     QImage m_image;

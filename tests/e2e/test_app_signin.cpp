@@ -86,6 +86,17 @@ private slots:
         QVERIFY(h.secrets.read(SessionKey::service, SessionKey::account).data != oldKey);
     }
 
+    // The window is on screen before TDLib loads and before the tray icon asks the desktop for a tray.
+    void tdlibStartsOnlyAfterTheFirstFrame()
+    {
+        AppHarness h(R"({"scan_delay_ms":0})");
+        QVERIFY(h.app->client());
+        QVERIFY(!h.app->client()->isReceiving());
+        QTRY_VERIFY_WITH_TIMEOUT(h.app->client()->isReceiving(), 5000);
+        QVERIFY(h.app->window()->isVisible());
+        QTRY_VERIFY_WITH_TIMEOUT(h.app->telegramAuthorized(), 10000);
+    }
+
     void quittingWaitsForTDLibToClose()
     {
         AppHarness h(R"({"scan_delay_ms":0,"close_delay_ms":300})");
