@@ -83,8 +83,9 @@ void AppDelegate::applicationDidFinishLaunching()
     m_afterFirstFrame = std::make_unique<AfterFirstFrame>(m_window.get(), firstFrameFallbackMs);
     m_afterFirstFrame->add([this] {
         m_statusItem->placeInTray();
-        if (!isTerminating())
-            startTelegramClient();
+        // The sign-in face is already up; the client only begins to receive.
+        if (m_client && !isTerminating())
+            m_client->start();
     });
     m_window->show();
     m_window->raise();
