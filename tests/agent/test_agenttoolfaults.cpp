@@ -1,4 +1,5 @@
 #include "AgentTestHome.h"
+#include "support/TestMain.h"
 
 #include "agent/PeekabooKeychain.h"
 
@@ -164,5 +165,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestAgentToolFaults)
+TESSALY_TEST_GUILESS_MAIN(TestAgentToolFaults)
 #include "test_agenttoolfaults.moc"

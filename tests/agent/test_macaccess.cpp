@@ -1,6 +1,7 @@
 #include "agent/MacAccess.h"
 #include "agent/MacAccessPolicy.h"
 #include "settings/SettingsStore.h"
+#include "support/TestMain.h"
 
 #include <QTemporaryDir>
 #include <QThread>
@@ -170,5 +171,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestMacAccess)
+TESSALY_TEST_GUILESS_MAIN(TestMacAccess)
 #include "test_macaccess.moc"

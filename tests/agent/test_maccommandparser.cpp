@@ -1,4 +1,5 @@
 #include "agent/MacCommandParser.h"
+#include "support/TestMain.h"
 
 #include <QtTest>
 #include <ctime>
@@ -191,5 +192,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestMacCommandParser)
+TESSALY_TEST_GUILESS_MAIN(TestMacCommandParser)
 #include "test_maccommandparser.moc"

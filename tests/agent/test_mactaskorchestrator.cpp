@@ -1,4 +1,5 @@
 #include "AgentTestHome.h"
+#include "support/TestMain.h"
 
 #include "agent/MacTaskOrchestrator.h"
 #include "agent/PeekabooKeychain.h"
@@ -445,5 +446,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestMacTaskOrchestrator)
+TESSALY_TEST_MAIN(TestMacTaskOrchestrator)
 #include "test_mactaskorchestrator.moc"

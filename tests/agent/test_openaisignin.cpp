@@ -1,5 +1,6 @@
 #include "AgentTestHome.h"
 #include "ProcessProbe.h"
+#include "support/TestMain.h"
 
 #include "agent/OpenAICallbackListener.h"
 
@@ -342,5 +343,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestOpenAISignIn)
+TESSALY_TEST_GUILESS_MAIN(TestOpenAISignIn)
 #include "test_openaisignin.moc"

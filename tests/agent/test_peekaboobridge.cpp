@@ -1,5 +1,6 @@
 #include "AgentTestHome.h"
 #include "ProcessProbe.h"
+#include "support/TestMain.h"
 
 #include "agent/PeekabooKeychain.h"
 
@@ -442,5 +443,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestPeekabooBridge)
+TESSALY_TEST_GUILESS_MAIN(TestPeekabooBridge)
 #include "test_peekaboobridge.moc"

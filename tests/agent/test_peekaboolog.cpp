@@ -1,4 +1,5 @@
 #include "agent/PeekabooLog.h"
+#include "support/TestMain.h"
 
 #include <QFile>
 #include <QRegularExpression>
@@ -195,5 +196,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestPeekabooLog)
+TESSALY_TEST_GUILESS_MAIN(TestPeekabooLog)
 #include "test_peekaboolog.moc"

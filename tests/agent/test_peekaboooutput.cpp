@@ -1,4 +1,5 @@
 #include "agent/PeekabooOutput.h"
+#include "support/TestMain.h"
 
 #include <QtTest>
 
@@ -127,5 +128,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestPeekabooOutput)
+TESSALY_TEST_GUILESS_MAIN(TestPeekabooOutput)
 #include "test_peekaboooutput.moc"

@@ -3,6 +3,7 @@
 #include "agent/PeekabooTool.h"
 #include "platform/SecretStore.h"
 #include "settings/SettingsStore.h"
+#include "support/TestMain.h"
 
 #include <QDir>
 #include <QFile>
@@ -144,5 +145,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestPeekabooProviders)
+TESSALY_TEST_GUILESS_MAIN(TestPeekabooProviders)
 #include "test_peekabooproviders.moc"

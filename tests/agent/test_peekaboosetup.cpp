@@ -1,4 +1,5 @@
 #include "AgentTestHome.h"
+#include "support/TestMain.h"
 
 #include "agent/PeekabooStatusLine.h"
 
@@ -257,5 +258,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestPeekabooSetup)
+TESSALY_TEST_GUILESS_MAIN(TestPeekabooSetup)
 #include "test_peekaboosetup.moc"

@@ -1,4 +1,5 @@
 #include "agent/PeekabooSkills.h"
+#include "support/TestMain.h"
 
 #include <QDir>
 #include <QFile>
@@ -151,5 +152,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestPeekabooSkills)
+TESSALY_TEST_GUILESS_MAIN(TestPeekabooSkills)
 #include "test_peekabooskills.moc"

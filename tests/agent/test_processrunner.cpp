@@ -1,5 +1,6 @@
 #include "ProcessProbe.h"
 #include "core/ProcessRunner.h"
+#include "support/TestMain.h"
 
 #include <QDir>
 #include <QTemporaryDir>
@@ -239,5 +240,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestProcessRunner)
+TESSALY_TEST_GUILESS_MAIN(TestProcessRunner)
 #include "test_processrunner.moc"

@@ -2,6 +2,7 @@
 // stale lists after a switch, and the chooser's answer.
 #include "chat/BotSelection.h"
 #include "settings/SettingsStore.h"
+#include "support/TestMain.h"
 
 #include <QTemporaryDir>
 #include <QtTest>
@@ -91,5 +92,5 @@ private:
     std::unique_ptr<SettingsStore> m_settings;
 };
 
-QTEST_MAIN(TestBotSelection)
+TESSALY_TEST_MAIN(TestBotSelection)
 #include "test_botselection.moc"

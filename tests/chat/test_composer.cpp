@@ -2,6 +2,7 @@
 #include "chat/ComposerKeys.h"
 #include "chat/ComposerTokens.h"
 #include "chat/FontScale.h"
+#include "support/TestMain.h"
 
 #include <QtTest>
 
@@ -233,5 +234,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestComposer)
+TESSALY_TEST_GUILESS_MAIN(TestComposer)
 #include "test_composer.moc"

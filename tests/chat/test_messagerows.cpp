@@ -5,6 +5,7 @@
 #include "chat/ReactionMessage.h"
 #include "chat/RenderItems.h"
 #include "chat/StatusList.h"
+#include "support/TestMain.h"
 
 #include <QtTest>
 
@@ -395,5 +396,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestMessageRows)
+TESSALY_TEST_GUILESS_MAIN(TestMessageRows)
 #include "test_messagerows.moc"

@@ -1,6 +1,7 @@
 // Cropping a photo before sending: what a click, a drag and a release leave
 // selected, and which pixels the selection takes.
 #include "chat/PhotoCrop.h"
+#include "support/TestMain.h"
 
 #include <QtTest>
 
@@ -91,5 +92,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestPhotoCrop)
+TESSALY_TEST_MAIN(TestPhotoCrop)
 #include "test_photocrop.moc"

@@ -4,6 +4,7 @@
 #include "chat/TranscriptSearch.h"
 #include "chat/TypingIndicator.h"
 #include "chat/UnreadCounter.h"
+#include "support/TestMain.h"
 
 #include <QtTest>
 
@@ -377,5 +378,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestTranscript)
+TESSALY_TEST_GUILESS_MAIN(TestTranscript)
 #include "test_transcript.moc"

@@ -1,5 +1,6 @@
 // Recording a voice note: the meter, the bars, the duration sent and the encoder's command line.
 #include "chat/VoiceRecording.h"
+#include "support/TestMain.h"
 
 #include <QtTest>
 #include <cmath>
@@ -60,5 +61,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestVoiceRecording)
+TESSALY_TEST_MAIN(TestVoiceRecording)
 #include "test_voicerecording.moc"

@@ -1,4 +1,5 @@
 #include "core/JsonIds.h"
+#include "support/TestMain.h"
 
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -52,5 +53,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestJsonIds)
+TESSALY_TEST_GUILESS_MAIN(TestJsonIds)
 #include "test_jsonids.moc"

@@ -1,6 +1,7 @@
 // The serial work queue: order, its one thread, draining, and no thread at all
 // until something is submitted.
 #include "core/SerialQueue.h"
+#include "support/TestMain.h"
 
 #include <QDir>
 #include <QMutex>
@@ -95,5 +96,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestSerialQueue)
+TESSALY_TEST_GUILESS_MAIN(TestSerialQueue)
 #include "test_serial_queue.moc"

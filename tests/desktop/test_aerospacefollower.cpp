@@ -1,6 +1,7 @@
 // The workspace follower against a stand-in `aerospace` tool that logs every
 // call and prints what the test puts in its folder.
 #include "desktop/AeroSpaceWorkspaceFollower.h"
+#include "support/TestMain.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -178,5 +179,5 @@ private:
     int m_events = -1;
 };
 
-QTEST_GUILESS_MAIN(TestAeroSpaceFollower)
+TESSALY_TEST_GUILESS_MAIN(TestAeroSpaceFollower)
 #include "test_aerospacefollower.moc"

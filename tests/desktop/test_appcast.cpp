@@ -1,6 +1,7 @@
 // Reading an appcast: how versions compare, which item is the newest, which
 // address is offered, and what counts as a broken feed.
 #include "desktop/Appcast.h"
+#include "support/TestMain.h"
 
 #include <QtTest>
 
@@ -117,5 +118,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestAppcast)
+TESSALY_TEST_GUILESS_MAIN(TestAppcast)
 #include "test_appcast.moc"

@@ -1,5 +1,6 @@
 // The hover shrink state machine against a window that is only rectangles.
 #include "desktop/HoverShrink.h"
+#include "support/TestMain.h"
 
 #include <QtTest>
 
@@ -116,5 +117,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestHoverShrink)
+TESSALY_TEST_GUILESS_MAIN(TestHoverShrink)
 #include "test_hovershrink.moc"

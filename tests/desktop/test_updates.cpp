@@ -3,6 +3,7 @@
 // browser, one check at a time, and nothing contacted before the user asks.
 #include "app/UpdatePresenter.h"
 #include "support/ScriptedAlerts.h"
+#include "support/TestMain.h"
 
 #include <QTcpServer>
 #include <QTcpSocket>
@@ -183,5 +184,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestUpdates)
+TESSALY_TEST_GUILESS_MAIN(TestUpdates)
 #include "test_updates.moc"

@@ -1,6 +1,7 @@
 // Where the window goes on a screen: the saved origin, centring on another
 // screen, clamping into the visible area, and which screen is the primary one.
 #include "desktop/WindowPlacement.h"
+#include "support/TestMain.h"
 
 #include <QtTest>
 
@@ -73,5 +74,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestWindowPlacement)
+TESSALY_TEST_GUILESS_MAIN(TestWindowPlacement)
 #include "test_windowplacement.moc"

@@ -1,6 +1,7 @@
 // Work held back until a window's first frame: it runs after the frame was
 // painted, never before, and still runs for a window that is never shown.
 #include "app/AfterFirstFrame.h"
+#include "support/TestMain.h"
 
 #include <QWidget>
 #include <QtTest>
@@ -62,5 +63,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestAfterFirstFrame)
+TESSALY_TEST_MAIN(TestAfterFirstFrame)
 #include "test_after_first_frame.moc"

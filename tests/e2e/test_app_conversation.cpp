@@ -1,6 +1,7 @@
 // End to end: bot list, restored selection, history, sending, deletion and
 // inline buttons through the real controller against the simulator.
 #include "support/AppHarness.h"
+#include "support/TestMain.h"
 
 #include <QDir>
 #include <QtTest>
@@ -97,5 +98,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestAppConversation)
+TESSALY_TEST_MAIN(TestAppConversation)
 #include "test_app_conversation.moc"

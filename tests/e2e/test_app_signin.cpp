@@ -1,5 +1,6 @@
 // End to end: the real controller and window against the Telegram simulator.
 #include "support/AppHarness.h"
+#include "support/TestMain.h"
 #include "telegram/SessionKey.h"
 #include "ui/BotFaceView.h"
 #include "ui/SignInView.h"
@@ -131,5 +132,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestAppSignIn)
+TESSALY_TEST_MAIN(TestAppSignIn)
 #include "test_app_signin.moc"

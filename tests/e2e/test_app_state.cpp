@@ -1,6 +1,7 @@
 // End to end: what the controller keeps across sign-in, sign-out, selection and
 // quitting, and that saving an attachment never loses the file it replaces.
 #include "support/AppHarness.h"
+#include "support/TestMain.h"
 #include "ui/ComposerTextView.h"
 #include "ui/ComposerView.h"
 #include "ui/StatusItem.h"
@@ -180,5 +181,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestAppState)
+TESSALY_TEST_MAIN(TestAppState)
 #include "test_app_state.moc"

@@ -1,6 +1,7 @@
 // End to end: files and photos from the composer through the preview to the
 // simulator, and into the conversation they were meant for.
 #include "support/AppHarness.h"
+#include "support/TestMain.h"
 #include "ui/ComposerTextView.h"
 #include "ui/ComposerView.h"
 #include "ui/PhotoPreview.h"
@@ -292,5 +293,5 @@ private:
     std::unique_ptr<AppHarness> m_h;
 };
 
-QTEST_MAIN(TestAttachments)
+TESSALY_TEST_MAIN(TestAttachments)
 #include "test_attachments.moc"

@@ -5,6 +5,7 @@
 #include "agent/PeekabooKeychain.h"
 #include "platform/linux/LinuxSystemActions.h"
 #include "support/AppHarness.h"
+#include "support/TestMain.h"
 #include "ui/BotFaceView.h"
 #include "ui/ComposerTextView.h"
 #include "ui/ComposerView.h"
@@ -425,5 +426,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestMacTasks)
+TESSALY_TEST_MAIN(TestMacTasks)
 #include "test_mac_tasks.moc"

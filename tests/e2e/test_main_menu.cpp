@@ -3,6 +3,7 @@
 #include "app/MacTaskController.h"
 #include "app/SettingsPresenter.h"
 #include "support/AppHarness.h"
+#include "support/TestMain.h"
 #include "ui/ComposerTextView.h"
 #include "ui/ComposerView.h"
 #include "ui/MainMenu.h"
@@ -117,5 +118,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestMainMenu)
+TESSALY_TEST_MAIN(TestMainMenu)
 #include "test_main_menu.moc"

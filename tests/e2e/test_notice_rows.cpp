@@ -3,6 +3,7 @@
 #include "agent/MacAccess.h"
 #include "chat/ChatNotice.h"
 #include "support/AppHarness.h"
+#include "support/TestMain.h"
 #include "ui/BotFaceView.h"
 #include "ui/TelegramMessageRow.h"
 #include "ui/TranscriptController.h"
@@ -81,5 +82,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestNoticeRows)
+TESSALY_TEST_MAIN(TestNoticeRows)
 #include "test_notice_rows.moc"

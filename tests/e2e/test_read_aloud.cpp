@@ -2,6 +2,7 @@
 // simulator, with a fake speech engine in place of the system's.
 #include "support/AppHarness.h"
 #include "support/FakeSpeechEngine.h"
+#include "support/TestMain.h"
 #include "ui/TelegramMessageRow.h"
 #include "ui/TranscriptController.h"
 #include "ui/TranscriptView.h"
@@ -81,5 +82,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestReadAloud)
+TESSALY_TEST_MAIN(TestReadAloud)
 #include "test_read_aloud.moc"

@@ -6,6 +6,7 @@
 #include "app/SettingsPresenter.h"
 #include "app/WindowPresence.h"
 #include "support/AppHarness.h"
+#include "support/TestMain.h"
 #include "ui/MacAccessSlider.h"
 #include "ui/SettingsCardView.h"
 #include "ui/SettingsWindowController.h"
@@ -272,5 +273,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestSettingsApp)
+TESSALY_TEST_MAIN(TestSettingsApp)
 #include "test_settings_app.moc"

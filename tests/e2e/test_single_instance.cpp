@@ -3,6 +3,7 @@
 #include "app/WindowPresence.h"
 #include "desktop/SingleInstance.h"
 #include "support/AppHarness.h"
+#include "support/TestMain.h"
 #include "ui/StatusItem.h"
 
 #include <QMenu>
@@ -81,5 +82,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestSingleInstance)
+TESSALY_TEST_MAIN(TestSingleInstance)
 #include "test_single_instance.moc"

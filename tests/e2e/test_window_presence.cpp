@@ -3,6 +3,7 @@
 #include "app/WindowPresence.h"
 #include "desktop/AeroSpaceWorkspaceFollower.h"
 #include "support/AppHarness.h"
+#include "support/TestMain.h"
 #include "ui/StatusItem.h"
 
 #include <QFile>
@@ -208,5 +209,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestWindowPresence)
+TESSALY_TEST_MAIN(TestWindowPresence)
 #include "test_window_presence.moc"

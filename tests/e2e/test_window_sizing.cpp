@@ -3,6 +3,7 @@
 #include "app/WindowHoverShrink.h"
 #include "app/WindowPresence.h"
 #include "support/AppHarness.h"
+#include "support/TestMain.h"
 #include "ui/ComposerTextView.h"
 #include "ui/ComposerView.h"
 #include "ui/TranscriptView.h"
@@ -103,5 +104,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestWindowSizing)
+TESSALY_TEST_MAIN(TestWindowSizing)
 #include "test_window_sizing.moc"

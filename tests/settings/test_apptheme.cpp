@@ -1,6 +1,7 @@
 #include "settings/AppTheme.h"
 #include "settings/ChatStyle.h"
 #include "settings/SettingsStore.h"
+#include "support/TestMain.h"
 
 #include <QTemporaryDir>
 #include <QtTest>
@@ -159,5 +160,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestAppTheme)
+TESSALY_TEST_GUILESS_MAIN(TestAppTheme)
 #include "test_apptheme.moc"

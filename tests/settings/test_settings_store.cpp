@@ -1,6 +1,7 @@
 // Every preference key with its type, default and reading rule.
 #include "agent/MacAccessLevel.h"
 #include "agent/PeekabooSettings.h"
+#include "support/TestMain.h"
 #include "ui/SettingsState.h"
 #include "settings/AppTheme.h"
 #include "settings/SettingsStore.h"
@@ -143,5 +144,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestSettingsStore)
+TESSALY_TEST_GUILESS_MAIN(TestSettingsStore)
 #include "test_settings_store.moc"

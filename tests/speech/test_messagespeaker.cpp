@@ -1,5 +1,6 @@
 #include "speech/MessageSpeaker.h"
 #include "support/FakeSpeechEngine.h"
+#include "support/TestMain.h"
 
 #include <QtTest>
 
@@ -142,5 +143,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(MessageSpeakerTest)
+TESSALY_TEST_GUILESS_MAIN(MessageSpeakerTest)
 #include "test_messagespeaker.moc"

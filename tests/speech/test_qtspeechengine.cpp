@@ -2,6 +2,7 @@
 // have no audio device: every text must end, spoken or reported unavailable.
 #include "speech/MessageSpeaker.h"
 #include "speech/QtSpeechEngine.h"
+#include "support/TestMain.h"
 
 #include <QTextToSpeech>
 #include <QtTest>
@@ -55,5 +56,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(QtSpeechEngineTest)
+TESSALY_TEST_GUILESS_MAIN(QtSpeechEngineTest)
 #include "test_qtspeechengine.moc"

@@ -1,4 +1,5 @@
 #include "speech/ReadAloudText.h"
+#include "support/TestMain.h"
 
 #include <QtTest>
 
@@ -42,5 +43,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(ReadAloudTextTest)
+TESSALY_TEST_GUILESS_MAIN(ReadAloudTextTest)
 #include "test_readaloudtext.moc"

@@ -1,4 +1,5 @@
 #include "speech/ReadAloudVoice.h"
+#include "support/TestMain.h"
 
 #include <QtTest>
 
@@ -112,5 +113,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(ReadAloudVoiceTest)
+TESSALY_TEST_GUILESS_MAIN(ReadAloudVoiceTest)
 #include "test_readaloudvoice.moc"

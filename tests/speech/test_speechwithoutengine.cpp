@@ -2,6 +2,7 @@
 // reported unavailable, instead of waiting for an engine that never answers.
 #include "speech/MessageSpeaker.h"
 #include "speech/QtSpeechEngine.h"
+#include "support/TestMain.h"
 
 #include <QTemporaryDir>
 #include <QtTest>
@@ -36,5 +37,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(SpeechWithoutEngineTest)
+TESSALY_TEST_GUILESS_MAIN(SpeechWithoutEngineTest)
 #include "test_speechwithoutengine.moc"

@@ -1,6 +1,7 @@
 // Transport and routing of the Telegram client: the receive loop, completions,
 // errors and updates, against an in-process fake libtdjson.
 #include "support/ClientHarness.h"
+#include "support/TestMain.h"
 
 #include <QJsonArray>
 #include <QtTest>
@@ -392,5 +393,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestClientDispatch)
+TESSALY_TEST_GUILESS_MAIN(TestClientDispatch)
 #include "test_client_dispatch.moc"

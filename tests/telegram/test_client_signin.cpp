@@ -1,5 +1,6 @@
 // QR sign-in, the encrypted session key, credentials and logout.
 #include "support/ClientHarness.h"
+#include "support/TestMain.h"
 #include "telegram/SessionKey.h"
 #include "telegram/TelegramCredentials.h"
 
@@ -232,5 +233,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestClientSignIn)
+TESSALY_TEST_GUILESS_MAIN(TestClientSignIn)
 #include "test_client_signin.moc"

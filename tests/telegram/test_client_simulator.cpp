@@ -1,6 +1,7 @@
 // The real client against the Telegram simulator: a long text and a refused
 // message, the way the application sends them.
 #include "platform/SecretStore.h"
+#include "support/TestMain.h"
 #include "tdjson_sim_harness.h"
 #include "telegram/TelegramClient.h"
 
@@ -141,5 +142,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestClientSimulator)
+TESSALY_TEST_GUILESS_MAIN(TestClientSimulator)
 #include "test_client_simulator.moc"

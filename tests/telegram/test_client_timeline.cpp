@@ -1,6 +1,7 @@
 // The selected chat's timeline: retention, archive, placeholders, deletion,
 // late answers, and the shapes of outgoing requests.
 #include "support/ClientHarness.h"
+#include "support/TestMain.h"
 
 #include <QDateTime>
 #include <QFile>
@@ -365,5 +366,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestClientTimeline)
+TESSALY_TEST_GUILESS_MAIN(TestClientTimeline)
 #include "test_client_timeline.moc"

@@ -1,3 +1,4 @@
+#include "support/TestMain.h"
 #include "telegram/MessageConverter.h"
 #include "test_message_converter_support.h"
 
@@ -474,5 +475,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestMessageConverter)
+TESSALY_TEST_GUILESS_MAIN(TestMessageConverter)
 #include "test_message_converter.moc"

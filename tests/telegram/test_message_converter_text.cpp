@@ -1,3 +1,4 @@
+#include "support/TestMain.h"
 #include "telegram/ContentLabels.h"
 #include "telegram/FormattedText.h"
 #include "telegram/RichMessageText.h"
@@ -309,5 +310,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestMessageConverterText)
+TESSALY_TEST_GUILESS_MAIN(TestMessageConverterText)
 #include "test_message_converter_text.moc"

@@ -1,4 +1,5 @@
 // Splitting a text that is too long for one Telegram message.
+#include "support/TestMain.h"
 #include "telegram/OutgoingText.h"
 
 #include <QtTest>
@@ -56,5 +57,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestOutgoingText)
+TESSALY_TEST_GUILESS_MAIN(TestOutgoingText)
 #include "test_outgoing_text.moc"

@@ -2,6 +2,7 @@
 // it: sign-in, the encrypted session, closing, and TDLib's wire rules (client
 // ids, "@extra" echo, errors for bad requests).
 
+#include "support/TestMain.h"
 #include "tdjson_sim_harness.h"
 
 #include <QFile>
@@ -320,5 +321,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestTdjsonSim)
+TESSALY_TEST_GUILESS_MAIN(TestTdjsonSim)
 #include "test_tdjson_sim.moc"

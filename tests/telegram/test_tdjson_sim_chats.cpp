@@ -1,6 +1,7 @@
 // The Telegram simulator once signed in: chat lists, users, history, sending,
 // deletion, inline buttons, downloads, scripted messages and the demo bots.
 
+#include "support/TestMain.h"
 #include "tdjson_sim_harness.h"
 
 #include <QFile>
@@ -560,5 +561,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestTdjsonSimChats)
+TESSALY_TEST_GUILESS_MAIN(TestTdjsonSimChats)
 #include "test_tdjson_sim_chats.moc"

@@ -3,6 +3,7 @@
 #include "agent/AgentTestHome.h"
 #include "agent/MacTaskOrchestrator.h"
 #include "agent/PeekabooKeychain.h"
+#include "support/TestMain.h"
 #include "support/WidgetText.h"
 #include "ui/MessageDeletion.h"
 #include "ui/WidgetAlerts.h"
@@ -174,5 +175,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestAlertSheets)
+TESSALY_TEST_MAIN(TestAlertSheets)
 #include "test_alertsheets.moc"

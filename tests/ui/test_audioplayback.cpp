@@ -1,3 +1,4 @@
+#include "support/TestMain.h"
 #include "ui/AudioPlayback.h"
 #include "ui/TelegramMessageRow.h"
 
@@ -130,5 +131,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestAudioPlayback)
+TESSALY_TEST_MAIN(TestAudioPlayback)
 #include "test_audioplayback.moc"

@@ -3,6 +3,7 @@
 // with no settings window open.
 #include "settings/AppTheme.h"
 #include "support/AppHarness.h"
+#include "support/TestMain.h"
 #include "ui/BotFaceView.h"
 #include "ui/ComposerTextView.h"
 #include "ui/ComposerView.h"
@@ -96,5 +97,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestBotFaceApp)
+TESSALY_TEST_MAIN(TestBotFaceApp)
 #include "test_botface_app.moc"

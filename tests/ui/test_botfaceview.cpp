@@ -1,6 +1,7 @@
 // The bot face in the chat window: the message font scale, from its buttons
 // and its keys, and the window width that goes with it.
 #include "chat/PinButton.h"
+#include "support/TestMain.h"
 #include "ui/BotFaceView.h"
 #include "ui/ComposerTextView.h"
 #include "ui/ComposerView.h"
@@ -101,5 +102,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestBotFaceView)
+TESSALY_TEST_MAIN(TestBotFaceView)
 #include "test_botfaceview.moc"

@@ -1,3 +1,4 @@
+#include "support/TestMain.h"
 #include "support/WidgetText.h"
 #include "ui/ComposerTextView.h"
 #include "ui/ComposerView.h"
@@ -124,5 +125,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestComposerView)
+TESSALY_TEST_MAIN(TestComposerView)
 #include "test_composerview.moc"

@@ -1,4 +1,5 @@
 #include "support/ScriptedAlerts.h"
+#include "support/TestMain.h"
 #include "support/WidgetText.h"
 #include "ui/CodeBlockView.h"
 #include "ui/IconTable.h"
@@ -329,5 +330,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestMessageRowView)
+TESSALY_TEST_MAIN(TestMessageRowView)
 #include "test_messagerowview.moc"

@@ -1,4 +1,5 @@
 #include "agent/PeekabooLog.h"
+#include "support/TestMain.h"
 #include "ui/PeekabooLogWindow.h"
 
 #include <QLabel>
@@ -88,5 +89,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestPeekabooLogWindow)
+TESSALY_TEST_MAIN(TestPeekabooLogWindow)
 #include "test_peekaboologwindow.moc"

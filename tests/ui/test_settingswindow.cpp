@@ -6,6 +6,7 @@
 #include "settings/SpeechPreferences.h"
 #include "support/FakeSpeechEngine.h"
 #include "support/ScriptedAlerts.h"
+#include "support/TestMain.h"
 #include "ui/MacAccessSlider.h"
 #include "ui/SettingsCardView.h"
 #include "ui/SettingsForm.h"
@@ -383,5 +384,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestSettingsWindow)
+TESSALY_TEST_MAIN(TestSettingsWindow)
 #include "test_settingswindow.moc"

@@ -1,4 +1,5 @@
 // The "@skill" popup and the composer's completion keys.
+#include "support/TestMain.h"
 #include "ui/ComposerTextView.h"
 #include "ui/SkillCompletionController.h"
 
@@ -177,5 +178,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestSkillCompletion)
+TESSALY_TEST_MAIN(TestSkillCompletion)
 #include "test_skillcompletion.moc"

@@ -1,5 +1,6 @@
 // The status item's image: the plane alone, or with the red badge whose width
 // follows the number of characters of the count.
+#include "support/TestMain.h"
 #include "ui/StatusItem.h"
 
 #include <QApplication>
@@ -64,5 +65,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestStatusItem)
+TESSALY_TEST_MAIN(TestStatusItem)
 #include "test_statusitem.moc"

@@ -1,5 +1,6 @@
 // The settings window's own controls: sizes, keys, pointer handling and what
 // they tell assistive tools.
+#include "support/TestMain.h"
 #include "ui/MacAccessSlider.h"
 #include "ui/ThemedSegmentedControl.h"
 #include "ui/ThemedSwitch.h"
@@ -143,5 +144,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestThemedControls)
+TESSALY_TEST_MAIN(TestThemedControls)
 #include "test_themedcontrols.moc"

@@ -1,6 +1,7 @@
 #include "chat/TypingIndicator.h"
 #include "speech/MessageSpeaker.h"
 #include "support/FakeSpeechEngine.h"
+#include "support/TestMain.h"
 #include "ui/AudioPlayback.h"
 #include "ui/CodeBlockView.h"
 #include "ui/TelegramMessageRow.h"
@@ -468,5 +469,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestTranscriptView)
+TESSALY_TEST_MAIN(TestTranscriptView)
 #include "test_transcriptview.moc"

@@ -1,5 +1,6 @@
 // Taking one photo: when the camera counts as settled, and that the
 // completion comes once, with nothing for a missing camera or a failed capture.
+#include "support/TestMain.h"
 #include "ui/WebcamPhotoCapture.h"
 
 #include <QElapsedTimer>
@@ -104,5 +105,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestWebcamCapture)
+TESSALY_TEST_MAIN(TestWebcamCapture)
 #include "test_webcamcapture.moc"
