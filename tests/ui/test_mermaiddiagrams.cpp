@@ -69,14 +69,27 @@ int visiblePixels(const QImage &image)
     return count;
 }
 
-// The characters of every text element of an SVG.
+// The characters of the SVG's text elements, as they would be drawn.
 QString svgText(const QByteArray &svg)
 {
     QString text;
     QXmlStreamReader reader(svg);
+    int depth = 0;
     while (!reader.atEnd()) {
-        if (reader.readNext() == QXmlStreamReader::Characters)
-            text += reader.text();
+        switch (reader.readNext()) {
+        case QXmlStreamReader::StartElement:
+            depth += reader.name() == QLatin1String("text");
+            break;
+        case QXmlStreamReader::EndElement:
+            depth -= reader.name() == QLatin1String("text");
+            break;
+        case QXmlStreamReader::Characters:
+            if (depth > 0)
+                text += reader.text().toString() + u'|';
+            break;
+        default:
+            break;
+        }
     }
     return text;
 }
@@ -182,7 +195,7 @@ private slots:
         const auto picture = rows.renderer.cachedPicture({source, true, view->devicePixelRatioF()});
         QVERIFY(picture);
         const QString text = svgText(picture->svg);
-        QVERIFY2(text.contains("it's <b>bold</b>"), qPrintable(text));
+        QVERIFY2(text.contains("it's <b>bold</b> & 'quoted'"), qPrintable(text));
         QVERIFY2(text.contains("'quoted'"), qPrintable(text));
         QVERIFY2(text.contains("\"double\""), qPrintable(text));
         QVERIFY(!hasElement(picture->svg, "b"));
