@@ -8,6 +8,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QLabel>
+#include <QProcess>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -35,7 +36,7 @@ BotMessage diagramMessage(const QString &source)
 struct Rows
 {
     explicit Rows(const QString &cacheFolder, QString helperPath = QString())
-        : renderer([&] {
+        : Rows([&] {
               MermaidRenderer::Options options;
               options.cacheFolder = cacheFolder;
               options.helperPath = std::move(helperPath);
@@ -43,6 +44,7 @@ struct Rows
           }())
     {
     }
+    explicit Rows(const MermaidRenderer::Options &options) : renderer(options) {}
 
     // The row's one diagram.
     MermaidDiagramView *add(const QString &source, bool light = true)
@@ -200,6 +202,32 @@ private slots:
         QVERIFY2(text.contains("\"double\""), qPrintable(text));
         QVERIFY(!hasElement(picture->svg, "b"));
         QVERIFY(!hasElement(picture->svg, "script"));
+    }
+
+    void helperLeavesWhenIdleAndWhenItsInputCloses()
+    {
+        QTemporaryDir cache;
+        MermaidRenderer::Options options;
+        options.cacheFolder = cache.path();
+        options.helperIdleExit = std::chrono::milliseconds(300);
+        Rows rows(options);
+        QSignalSpy stopped(&rows.renderer, &MermaidRenderer::helperStopped);
+        MermaidDiagramView *first = rows.add(flowchart);
+        QTRY_COMPARE_WITH_TIMEOUT(first->state(), MermaidDiagramView::State::Picture, drawTimeoutMs);
+        QVERIFY(stopped.wait(drawTimeoutMs));
+        QVERIFY(!rows.renderer.isHelperRunning());
+        // The next new diagram brings it back.
+        MermaidDiagramView *second = rows.add(QStringLiteral("graph LR\n  P --> Q"));
+        QTRY_COMPARE_WITH_TIMEOUT(second->state(), MermaidDiagramView::State::Picture, drawTimeoutMs);
+        QCOMPARE(rows.renderer.helperLaunches(), 2);
+
+        // An application that is gone closes the helper's input: it ends too.
+        QProcess helper;
+        helper.start(MermaidRenderer::defaultHelperPath(), {});
+        QVERIFY(helper.waitForStarted());
+        helper.closeWriteChannel();
+        QVERIFY(helper.waitForFinished(drawTimeoutMs));
+        QCOMPARE(helper.exitStatus(), QProcess::NormalExit);
     }
 
     void drawnDiagramIsAnsweredFromTheCacheWithoutTheHelper()
