@@ -55,7 +55,7 @@ bool diagramShown()
 {
     for (QWidget *widget : QApplication::allWidgets()) {
         if (auto *view = qobject_cast<MermaidDiagramView *>(widget);
-            view && view->state() != MermaidDiagramView::State::Drawing)
+            view && view->state() == MermaidDiagramView::State::Picture)
             return true;
     }
     return false;
@@ -92,6 +92,8 @@ int main(int argc, char **argv)
     clock.restart();
     while (!diagramShown() && clock.elapsed() < 30000)
         settle(100);
+    if (!diagramShown())
+        std::fprintf(stderr, "bench_memory: the diagram was not drawn\n");
     settle(2500);
     std::printf("rss_conversation_mermaid_mib: %.1f MiB\n", residentMiB(self));
     std::printf("rss_mermaid_helper_processes_while_drawing_mib: %.1f MiB\n", helperProcessesMiB());
