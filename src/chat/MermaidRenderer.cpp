@@ -13,8 +13,9 @@
 
 namespace {
 
-// Recent pictures kept decoded-ready, for the many rebuilds of the transcript.
-constexpr int memoryEntries = 32;
+// Recent pictures kept in memory for the many rebuilds of the transcript;
+// the disk has the rest.
+constexpr qint64 memoryBytes = 4 * 1024 * 1024;
 // A reply is one diagram; a helper that writes far more is not well.
 constexpr qsizetype maxPendingOutput = 64 * 1024 * 1024;
 
@@ -75,12 +76,17 @@ std::optional<MermaidPicture> MermaidRenderer::cachedPicture(const Request &requ
 
 void MermaidRenderer::remember(const QString &key, const MermaidPicture &picture)
 {
-    if (!m_memory.contains(key)) {
-        m_memoryOrder << key;
-        if (m_memoryOrder.size() > memoryEntries)
-            m_memory.remove(m_memoryOrder.takeFirst());
+    if (const auto old = m_memory.constFind(key); old != m_memory.constEnd()) {
+        m_memoryUsed -= old->byteSize();
+        m_memoryOrder.removeOne(key);
     }
     m_memory.insert(key, picture);
+    m_memoryOrder << key;
+    m_memoryUsed += picture.byteSize();
+    while (m_memoryUsed > memoryBytes && m_memoryOrder.size() > 1) {
+        const QString oldest = m_memoryOrder.takeFirst();
+        m_memoryUsed -= m_memory.take(oldest).byteSize();
+    }
 }
 
 void MermaidRenderer::render(const Request &request, QObject *context, Completion completion)

@@ -109,6 +109,7 @@ private:
     MermaidDiagramCache m_disk;
     QHash<QString, MermaidPicture> m_memory;
     QList<QString> m_memoryOrder;
+    qint64 m_memoryUsed = 0;
     // Failures of this run, so a broken diagram is not drawn again at every rebuild.
     QHash<QString, QString> m_failures;
 
