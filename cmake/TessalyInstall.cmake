@@ -1,6 +1,6 @@
 # `cmake --install <build> --prefix P` (or `make install PREFIX=P`) lays out:
 #   P/lib/tessaly/   the executable and what it loads from beside itself: Info.json,
-#                    libtdjson.so, the simulator for --demo, the diagram plugin
+#                    libtdjson.so, the simulator for --demo, the diagram helper
 #   P/bin/tessaly    a link to it; the application resolves the link, so it finds
 #                    those files wherever P is
 #   P/share/applications/tessaly.desktop and P/share/icons/hicolor/*/apps/tessaly.*
@@ -12,8 +12,8 @@ set(tessaly_private_dir lib/tessaly)
 
 install(TARGETS tessaly RUNTIME DESTINATION ${tessaly_private_dir})
 install(TARGETS tdjson-sim LIBRARY DESTINATION ${tessaly_private_dir})
-if(TARGET tessaly_mermaid)
-  install(TARGETS tessaly_mermaid LIBRARY DESTINATION ${tessaly_private_dir})
+if(TARGET tessaly-mermaid)
+  install(TARGETS tessaly-mermaid RUNTIME DESTINATION ${tessaly_private_dir})
 endif()
 install(FILES ${CMAKE_BINARY_DIR}/bin/Info.json DESTINATION ${tessaly_private_dir})
 if(EXISTS ${TESSALY_TDJSON_PATH})

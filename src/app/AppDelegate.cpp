@@ -113,7 +113,8 @@ void AppDelegate::createWindow()
     }
     m_signIn = new SignInView(m_window.get());
     m_signIn->hide();
-    m_botFace = new BotFaceView(m_window.get());
+    m_diagrams = std::make_unique<MermaidRenderer>(m_env.diagrams);
+    m_botFace = new BotFaceView(m_window.get(), m_diagrams.get());
     m_botFace->hide();
 }
 

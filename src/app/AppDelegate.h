@@ -65,6 +65,7 @@ public:
     void openSettings();
 
     TelegramWindow *window() const { return m_window.get(); }
+    MermaidRenderer *diagrams() const { return m_diagrams.get(); }
     SignInView *signInView() const { return m_signIn; }
     BotFaceView *botFace() const { return m_botFace; }
     TelegramClient *client() const { return m_client.get(); }
@@ -121,6 +122,8 @@ private:
     AppEnvironment m_env;
     std::unique_ptr<Alerts> m_ownAlerts;
     Alerts *m_alerts = nullptr;
+    // Outlives the window's rows, which ask it for pictures.
+    std::unique_ptr<MermaidRenderer> m_diagrams;
     // The window owns both faces; only one is on screen at a time.
     std::unique_ptr<TelegramWindow> m_window;
     SignInView *m_signIn = nullptr;

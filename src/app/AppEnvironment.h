@@ -1,6 +1,7 @@
 #pragma once
 
 #include "agent/MacTaskOrchestrator.h"
+#include "chat/MermaidRenderer.h"
 #include "platform/MediaPlayers.h"
 #include "speech/MessageSpeaker.h"
 #include "telegram/TelegramClient.h"
@@ -49,6 +50,8 @@ struct AppEnvironment
     std::function<std::unique_ptr<MediaPlayers>()> mediaPlayers;
     // How long quitting waits for TDLib to confirm the close before giving up.
     int terminationFallbackMs = 10000;
+    // The diagram helper and where drawn diagrams are kept (no folder: in memory only).
+    MermaidRenderer::Options diagrams;
     // Keeps the window on the visible AeroSpace workspace. Null: the shared one.
     AeroSpaceWorkspaceFollower *workspaceFollower = nullptr;
 };

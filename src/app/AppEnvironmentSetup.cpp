@@ -1,5 +1,6 @@
 #include "app/AppEnvironmentSetup.h"
 
+#include "platform/AppPaths.h"
 #include "platform/KeychainSecretStore.h"
 #include "settings/SettingsStore.h"
 
@@ -13,6 +14,7 @@ std::unique_ptr<AppEnvironmentSetup> AppEnvironmentSetup::product()
     setup->m_settings = SettingsStore::openUserStore();
     setup->m_secrets = std::make_unique<KeychainSecretStore>();
     setup->m_clientOptions.credentials = TelegramCredentials::fromFile(TelegramCredentials::defaultInfoPath());
+    setup->m_diagramCacheFolder = AppPaths::diagramCacheFolder();
     return setup;
 }
 
@@ -58,6 +60,7 @@ std::unique_ptr<AppEnvironmentSetup> AppEnvironmentSetup::demo(QString *error)
     setup->m_clientOptions.libraryCandidates = {simulatorPath()};
     setup->m_clientOptions.credentials.apiID = 94575;
     setup->m_clientOptions.credentials.apiHash = QStringLiteral("demo");
+    setup->m_diagramCacheFolder = root + QStringLiteral("/diagrams");
     return setup;
 }
 
@@ -67,5 +70,6 @@ AppEnvironment AppEnvironmentSetup::environment() const
     environment.settings = m_settings.get();
     environment.secrets = m_secrets.get();
     environment.clientOptions = m_clientOptions;
+    environment.diagrams.cacheFolder = m_diagramCacheFolder;
     return environment;
 }

@@ -28,4 +28,5 @@ private:
     std::unique_ptr<SettingsStore> m_settings;
     std::unique_ptr<SecretStore> m_secrets;
     TelegramClient::Options m_clientOptions;
+    QString m_diagramCacheFolder;
 };

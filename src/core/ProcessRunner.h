@@ -125,6 +125,8 @@ public:
     // them after the grace period. The result then reports cancelled.
     void cancel();
     bool isRunning() const;
+    // The child's process id while it runs; 0 before and after.
+    qint64 processId() const { return isRunning() ? m_process->processId() : 0; }
     // Hands data to the child's standard input (writableInput) and waits,
     // briefly, until the pipe has taken it. False when the child is not
     // running or does not take it.

@@ -17,6 +17,9 @@ QString activityLogFile();
 // The settings file; empty where the platform's own preferences store is used.
 QString settingsFile();
 
+// Drawn diagrams: a cache, so it may be cleared at any time.
+QString diagramCacheFolder();
+
 // Where npx may be installed, in the order to try.
 QStringList npxExecutables();
 

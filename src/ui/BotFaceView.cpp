@@ -7,7 +7,6 @@
 #include "ui/ComposerTextView.h"
 #include "ui/ComposerView.h"
 #include "ui/IconTable.h"
-#include "ui/MermaidHost.h"
 #include "ui/RecordingWaveformView.h"
 #include "ui/SkillCompletionController.h"
 #include "ui/TelegramMessageRow.h"
@@ -29,9 +28,8 @@ constexpr int toolSymbol = 13;
 constexpr int statusLingerMs = 8000;
 } // namespace
 
-BotFaceView::BotFaceView(QWidget *parent)
-    : QWidget(parent), m_speaker(std::make_unique<MessageSpeaker>()), m_audio(new AudioPlayback(this)),
-      m_mermaid(new MermaidHost(QString(), this))
+BotFaceView::BotFaceView(QWidget *parent, MermaidRenderer *diagrams)
+    : QWidget(parent), m_speaker(std::make_unique<MessageSpeaker>()), m_audio(new AudioPlayback(this))
 {
     m_toolbar = new QWidget(this);
     auto *toolbar = new QHBoxLayout(m_toolbar);
@@ -71,7 +69,7 @@ BotFaceView::BotFaceView(QWidget *parent)
     m_separator = new QWidget(this);
     m_separator->setFixedHeight(1);
     m_transcriptView = new TranscriptView(this);
-    m_transcript = new TranscriptController(m_transcriptView, m_audio, m_speaker.get(), m_mermaid, this);
+    m_transcript = new TranscriptController(m_transcriptView, m_audio, m_speaker.get(), diagrams, this);
     connect(m_search, &QLineEdit::textChanged, m_transcript, &TranscriptController::searchChanged);
 
     m_status = new QLabel(this);

@@ -13,7 +13,7 @@
 
 class AudioPlayback;
 class ComposerView;
-class MermaidHost;
+class MermaidRenderer;
 class MessageSpeaker;
 class QLabel;
 class QLineEdit;
@@ -29,7 +29,8 @@ class BotFaceView : public QWidget
 {
     Q_OBJECT
 public:
-    explicit BotFaceView(QWidget *parent = nullptr);
+    // diagrams: null shows diagrams as their source.
+    explicit BotFaceView(QWidget *parent = nullptr, MermaidRenderer *diagrams = nullptr);
     ~BotFaceView() override;
 
     TranscriptController *transcript() const { return m_transcript; }
@@ -118,7 +119,6 @@ private:
     bool m_hoverCollapsed = false;
     std::unique_ptr<MessageSpeaker> m_speaker;
     AudioPlayback *m_audio;
-    MermaidHost *m_mermaid;
     QWidget *m_toolbar;
     QLineEdit *m_search;
     QLabel *m_fontScaleLabel;

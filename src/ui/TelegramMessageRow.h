@@ -11,7 +11,8 @@
 
 class AudioPlayback;
 class CodeBlockView;
-class MermaidHost;
+class MermaidDiagramView;
+class MermaidRenderer;
 class MessageSpeaker;
 class MediaAttachmentPreview;
 class PDFAttachmentPreview;
@@ -23,7 +24,7 @@ class QVBoxLayout;
 struct MessageRenderItem;
 
 // What every row of one transcript shares: the conversation, the font scale,
-// the theme, and the application's one audio player, speaker and diagram host.
+// the theme, and the application's one audio player, speaker and diagram renderer.
 struct MessageRowContext
 {
     QString chatID;
@@ -31,7 +32,8 @@ struct MessageRowContext
     UiTheme theme;
     AudioPlayback *audio = nullptr;
     MessageSpeaker *speaker = nullptr;
-    MermaidHost *mermaid = nullptr;
+    // Null: diagrams show their source as code.
+    MermaidRenderer *diagrams = nullptr;
     // The horizontal inset of the row's content inside its bubble.
     qreal horizontalInset = 12;
 };
@@ -82,6 +84,7 @@ public:
     // What tests and the transcript look at.
     QList<QLabel *> messageBodies() const { return m_messageBodies; }
     QList<CodeBlockView *> codeBlocks() const { return m_codeBlocks; }
+    QList<MermaidDiagramView *> diagrams() const { return m_diagrams; }
     QPushButton *attachmentButton(int tag) const { return m_attachmentButtons.value(tag); }
     // The progress or failure lines under the attachments.
     QList<QLabel *> transferLabels() const { return m_transferLabels; }
@@ -129,6 +132,7 @@ private:
     QList<QLabel *> m_messageBodies;
     QList<QLabel *> m_transferLabels;
     QList<CodeBlockView *> m_codeBlocks;
+    QList<MermaidDiagramView *> m_diagrams;
     QList<QWidget *> m_quoteBlocks;
     QHash<int, BotMessageSegment> m_attachmentSegments;
     QHash<int, QPushButton *> m_attachmentButtons;

@@ -12,7 +12,7 @@
 #include "ui/IconTable.h"
 #include "ui/LiteralText.h"
 #include "ui/MediaAttachmentPreview.h"
-#include "ui/MermaidHost.h"
+#include "ui/MermaidDiagramView.h"
 #include "ui/MessageTextLabel.h"
 
 #include <QDesktopServices>
@@ -230,14 +230,12 @@ void TelegramMessageRow::buildLinkButtons(QVBoxLayout *layout, const MessageRend
 
 void TelegramMessageRow::buildCode(QVBoxLayout *layout, const BotMessageSegment &segment)
 {
-    if (segment.language.compare(QLatin1String("mermaid"), Qt::CaseInsensitive) == 0 && m_context.mermaid) {
-        if (QWidget *diagram =
-                m_context.mermaid->createDiagram(segment.source, m_context.theme.light, this)) {
-            diagram->setFixedHeight(int(M::mermaidHeight));
-            diagram->setAccessibleName(QStringLiteral("Diagram"));
-            layout->addWidget(diagram);
-            return;
-        }
+    if (segment.language.compare(QLatin1String("mermaid"), Qt::CaseInsensitive) == 0 && m_context.diagrams) {
+        auto *diagram = new MermaidDiagramView(segment.source, m_context.theme, m_context.fontScale,
+                                               m_context.diagrams, this);
+        m_diagrams << diagram;
+        layout->addWidget(diagram);
+        return;
     }
     auto *code =
         new CodeBlockView(segment.language, segment.source, m_context.fontScale, m_context.theme, this);

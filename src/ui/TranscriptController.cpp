@@ -6,12 +6,12 @@
 #include <QEvent>
 
 TranscriptController::TranscriptController(TranscriptView *view, AudioPlayback *audio,
-                                           MessageSpeaker *speaker, MermaidHost *mermaid, QObject *parent)
+                                           MessageSpeaker *speaker, MermaidRenderer *diagrams, QObject *parent)
     : QObject(parent), m_view(view)
 {
     m_context.audio = audio;
     m_context.speaker = speaker;
-    m_context.mermaid = mermaid;
+    m_context.diagrams = diagrams;
     m_typingTimer.setInterval(TypingIndicator::typingAnimationIntervalMs);
     connect(&m_typingTimer, &QTimer::timeout, this, &TranscriptController::typingTick);
     m_typingExpireTimer.setSingleShot(true);

@@ -10,7 +10,7 @@
 #include <optional>
 
 class AudioPlayback;
-class MermaidHost;
+class MermaidRenderer;
 class MessageSpeaker;
 class TranscriptView;
 
@@ -34,7 +34,7 @@ class TranscriptController : public QObject
     Q_OBJECT
 public:
     TranscriptController(TranscriptView *view, AudioPlayback *audio, MessageSpeaker *speaker,
-                         MermaidHost *mermaid, QObject *parent = nullptr);
+                         MermaidRenderer *diagrams, QObject *parent = nullptr);
 
     TranscriptActions actions;
     // New bot messages that may be read aloud (after the history of a selection).

@@ -18,10 +18,13 @@ private="$prefix/lib/tessaly"
 for f in tessaly Info.json libtdjson-sim.so; do
   [ -f "$private/$f" ] || fail "lib/tessaly/$f is missing"
 done
-# What the build has must be installed too: the real TDLib and the diagram plugin.
+# What the build has must be installed too: the real TDLib and the diagram helper.
 if [ -f "$tdjson" ]; then cmp -s "$tdjson" "$private/libtdjson.so" || fail "lib/tessaly/libtdjson.so is missing"; fi
-if [ -f "$build/bin/libtessaly_mermaid.so" ]; then
-  [ -f "$private/libtessaly_mermaid.so" ] || fail "lib/tessaly/libtessaly_mermaid.so is missing"
+if [ -f "$build/bin/tessaly-mermaid" ]; then
+  [ -x "$private/tessaly-mermaid" ] || fail "lib/tessaly/tessaly-mermaid is missing"
+  if readelf -d "$private/tessaly" | grep -qi webengine; then
+    fail "the application links Qt WebEngine; only the diagram helper may"
+  fi
 fi
 if readelf -d "$private/tessaly" | grep -E 'R(UN)?PATH' | grep -q "$build"; then
   fail "the installed executable still looks for libraries in the build folder"

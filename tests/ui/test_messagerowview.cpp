@@ -198,9 +198,9 @@ private slots:
         QCOMPARE(QApplication::clipboard()->text(), QStringLiteral("# say \"hi\"\nreturn 42"));
     }
 
-    void aDiagramWithoutThePluginShowsItsSource()
+    void aDiagramWithoutARendererShowsItsSource()
     {
-        MessageRowContext context; // no diagram host
+        MessageRowContext context; // no diagram renderer
         TelegramMessageRow row(messageWith({BotMessageSegment::makeCode("mermaid", "graph TD; A-->B")}),
                                context);
         QCOMPARE(row.codeBlocks().size(), 1);

@@ -27,6 +27,12 @@ QString settingsFile()
            QStringLiteral("/Tessaly/settings.json");
 }
 
+QString diagramCacheFolder()
+{
+    return QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation) +
+           QStringLiteral("/Tessaly/diagrams");
+}
+
 QStringList npxExecutables()
 {
     // Linux distributions put npx in /usr/bin.

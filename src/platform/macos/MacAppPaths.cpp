@@ -21,6 +21,12 @@ QString settingsFile()
     return QString();
 }
 
+QString diagramCacheFolder()
+{
+    return QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation) +
+           QStringLiteral("/Tessaly/diagrams");
+}
+
 QStringList npxExecutables()
 {
     return {QStringLiteral("/opt/homebrew/bin/npx"), QStringLiteral("/usr/local/bin/npx")};
