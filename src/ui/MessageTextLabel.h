@@ -2,42 +2,66 @@
 
 #include <QHash>
 #include <QLabel>
+#include <memory>
 
-// A wrapped text whose height follows its width: a word-wrapped label would
-// otherwise claim the height of its narrowest layout as its minimum, and rows
-// would grow far taller than their text.
+class QTextDocument;
+
+// A wrapped message text whose height follows its width.
 //
-// Its height for a width is remembered: every layout pass of the transcript
-// asks each row again, and a rich-text label answers by laying out its whole
-// document, which made one new message cost as much as half a full rebuild.
+// A rich-text QLabel is costly to size: its size hint lays the text out at
+// three widths, each height query lays it out twice (at the asked width, then
+// back) and the first paint after every resize lays it out three times more.
+// This label keeps two documents of its own, each laid out at one width (the
+// one it is shown at and the last other one asked for), remembers the heights
+// it found, and paints from the document at its width; the label's own text
+// machinery is left to selection and links, which lay it out when the user
+// first touches the text.
 class MessageTextLabel : public QLabel
 {
+    Q_OBJECT
 public:
-    using QLabel::QLabel;
-    QSize minimumSizeHint() const override { return QSize(0, 0); }
+    explicit MessageTextLabel(QWidget *parent = nullptr);
+    ~MessageTextLabel() override;
 
-    int heightForWidth(int width) const override
-    {
-        // The text and font are part of the key: setText is not virtual. A
-        // layout pass asks for a few widths (with and without a scroll bar,
-        // minimum and preferred), so a few answers are kept.
-        if (text() != m_cachedText || font() != m_cachedFont) {
-            m_heights.clear();
-            m_cachedText = text();
-            m_cachedFont = font();
-        }
-        const auto found = m_heights.constFind(width);
-        if (found != m_heights.cend())
-            return found.value();
-        if (m_heights.size() >= 16)
-            m_heights.clear();
-        const int height = QLabel::heightForWidth(width);
-        m_heights.insert(width, height);
-        return height;
-    }
+    // A word-wrapped label would otherwise claim the height of its narrowest
+    // layout as its minimum, and rows would grow far taller than their text.
+    QSize minimumSizeHint() const override { return QSize(0, 0); }
+    QSize sizeHint() const override;
+    int heightForWidth(int width) const override;
+
+    // How many times the text was laid out for a width or a paint: what a
+    // transcript refresh costs this label.
+    int textLayouts() const { return m_textLayouts; }
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
 
 private:
+    // The label's own text machinery draws a selection or a focused link.
+    bool paintsWithTextControl() const;
+    // Rich or selectable text is drawn from a document; plain text by QLabel.
+    bool usesDocument() const;
+    // Drops what was measured when the text or the font changed (setText is
+    // not virtual, so each query compares).
+    void syncWithContent() const;
+    std::unique_ptr<QTextDocument> makeDocument() const;
+    // A document laid out for this text width: one already at it, or the one
+    // not holding the width the label is shown at, laid out again.
+    QTextDocument *documentFor(int textWidth) const;
+    int shownTextWidth() const;
+
+    struct Layout
+    {
+        std::unique_ptr<QTextDocument> document;
+        int width = -1;
+        quint64 used = 0;
+    };
+    mutable Layout m_layouts[2];
+    mutable quint64 m_uses = 0;
+    mutable QString m_text;
+    mutable QFont m_font;
+    mutable bool m_synced = false;
     mutable QHash<int, int> m_heights;
-    mutable QString m_cachedText;
-    mutable QFont m_cachedFont;
+    mutable int m_lastWidth = -1;
+    mutable int m_textLayouts = 0;
 };

@@ -35,12 +35,53 @@ constexpr qreal bubbleRadius = 10;
 constexpr int bubblePaddingV = 8;
 } // namespace
 
+// The row's column of parts. The transcript asks every row for its height on
+// each layout pass, at two widths when its scroll bar comes or goes; Qt's box
+// layout remembers one width only. The answers are kept until a part of the
+// row changes.
+class MessageRowLayout : public QVBoxLayout
+{
+public:
+    using QVBoxLayout::QVBoxLayout;
+
+    int heightForWidth(int width) const override
+    {
+        const auto found = m_heights.constFind(width);
+        if (found != m_heights.cend())
+            return found.value();
+        if (m_heights.size() >= 16)
+            m_heights.clear();
+        const int height = QVBoxLayout::heightForWidth(width);
+        ++m_heightComputations;
+        m_heights.insert(width, height);
+        return height;
+    }
+    // A row is never squeezed below its content. The transcript lays its
+    // column out once in the old height before it grows; rows that could
+    // shrink (a code block can) would be squeezed for that pass and every row
+    // below them moved twice.
+    int minimumHeightForWidth(int width) const override { return heightForWidth(width); }
+    void invalidate() override
+    {
+        m_heights.clear();
+        QVBoxLayout::invalidate();
+    }
+    int heightComputations() const { return m_heightComputations; }
+
+private:
+    mutable QHash<int, int> m_heights;
+    mutable int m_heightComputations = 0;
+};
+
 TelegramMessageRow::TelegramMessageRow(const BotMessage &message, const MessageRowContext &context,
                                        QWidget *parent)
     : QWidget(parent), m_message(message), m_context(context)
 {
-    setAttribute(Qt::WA_OpaquePaintEvent, false);
-    auto *outer = new QVBoxLayout(this);
+    // The row paints every pixel it covers (the corners outside the bubble in
+    // the transcript's colour), so Qt moves it on screen by copying it: when
+    // the oldest message leaves, the rows below move up without repainting.
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    auto *outer = new MessageRowLayout(this);
     const int inset = qRound(context.horizontalInset);
     outer->setContentsMargins(inset, bubblePaddingV, inset, bubblePaddingV);
     outer->setSpacing(6);
@@ -227,6 +268,19 @@ QString TelegramMessageRow::visibleText() const
     return parts.join(QLatin1Char('\n'));
 }
 
+int TelegramMessageRow::heightComputations() const
+{
+    return m_bubbleLayout->heightComputations();
+}
+
+int TelegramMessageRow::textLayouts() const
+{
+    int layouts = 0;
+    for (const MessageTextLabel *text : findChildren<MessageTextLabel *>())
+        layouts += text->textLayouts();
+    return layouts;
+}
+
 void TelegramMessageRow::setHorizontalInset(qreal inset)
 {
     if (qFuzzyCompare(inset, m_context.horizontalInset))
@@ -265,6 +319,7 @@ void TelegramMessageRow::resizeEvent(QResizeEvent *event)
 void TelegramMessageRow::paintEvent(QPaintEvent *)
 {
     QPainter painter(this);
+    painter.fillRect(rect(), m_context.theme.transcript());
     painter.setRenderHint(QPainter::Antialiasing);
     const QRectF bubble = QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5);
     QPainterPath path;

@@ -15,6 +15,7 @@ class MermaidDiagramView;
 class MermaidRenderer;
 class MessageSpeaker;
 class MediaAttachmentPreview;
+class MessageRowLayout;
 class PDFAttachmentPreview;
 class QBoxLayout;
 class QLabel;
@@ -90,6 +91,11 @@ public:
     QList<QLabel *> transferLabels() const { return m_transferLabels; }
     QToolButton *actionButton(const QString &symbol) const;
     QString visibleText() const;
+    // The layout work this row has done: how often its height was computed
+    // and how often its texts were laid out. A refresh that leaves the row's
+    // message and width alone adds to neither.
+    int heightComputations() const;
+    int textLayouts() const;
 
     static bool isSyntheticID(const QString &id);
     static QString audioKey(const BotMessage &message, const BotMessageSegment &segment);
@@ -124,7 +130,7 @@ private:
 
     BotMessage m_message;
     MessageRowContext m_context;
-    QVBoxLayout *m_bubbleLayout = nullptr;
+    MessageRowLayout *m_bubbleLayout = nullptr;
 
     QHash<int, BotInlineButton> m_inlineButtons;
     QList<QWidget *> m_inlineButtonRows;

@@ -4,6 +4,7 @@
 #include "ui/IconTable.h"
 #include "ui/TelegramMessageRow.h"
 
+#include <QApplication>
 #include <QLabel>
 #include <QScrollBar>
 #include <QTimer>
@@ -18,6 +19,9 @@ TranscriptView::TranscriptView(QWidget *parent) : QScrollArea(parent)
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     m_document = new QWidget;
     m_document->setObjectName(QStringLiteral("transcriptDocument"));
+    // Rows keep their place when the column grows or shrinks at its end: a
+    // new message paints itself, not every row on screen.
+    m_document->setAttribute(Qt::WA_StaticContents);
     m_column = new QVBoxLayout(m_document);
     const int inset = int(TranscriptLayout::initialColumnInset);
     m_column->setContentsMargins(inset, int(M::rowSpacing), inset, int(TranscriptLayout::bottomPadding));
@@ -65,6 +69,9 @@ void TranscriptView::applyPlan(const TranscriptPlan &plan, const RowFactory &mak
             discardRow(message.id);
             row = makeRow(message);
             row->setHorizontalInset(m_messageInset);
+            // Made at the column's width, so its first layout is its last.
+            const QMargins margins = m_column->contentsMargins();
+            row->resize(qMax(m_document->width() - margins.left() - margins.right(), 1), row->height());
             m_messageRows.insert(message.id, row);
             m_column->insertWidget(int(j), row);
             continue;
@@ -83,6 +90,10 @@ void TranscriptView::discardRow(const QString &id)
     if (!row)
         return;
     m_column->removeWidget(row);
+    // Hidden with the focus in it (a clicked link), the row would hand the
+    // focus to the next row and the view would jump to that row.
+    if (QWidget *focused = QApplication::focusWidget(); focused && row->isAncestorOf(focused))
+        focused->clearFocus();
     row->hide();
     // Its speech ends now, not when the row is finally deleted.
     row->stopReadingAloud();
@@ -146,7 +157,6 @@ void TranscriptView::updateTranscriptLayout(bool scrollToBottom)
         return;
     }
     const bool atBottom = isAtBottom() || m_pinnedToBottom;
-    m_column->activate();
     if (atBottom || scrollToBottom) {
         m_pinnedToBottom = true;
         m_scrollPending = true;

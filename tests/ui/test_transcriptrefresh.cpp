@@ -1,0 +1,218 @@
+// What a refresh of a long transcript costs the rows it leaves alone: a new
+// message, an edit or a deletion lays out the rows it touches and no other.
+#include "speech/MessageSpeaker.h"
+#include "ui/AudioPlayback.h"
+#include "ui/TelegramMessageRow.h"
+#include "ui/TranscriptController.h"
+#include "ui/TranscriptView.h"
+
+#include <QApplication>
+#include <QScrollBar>
+#include <QTest>
+
+namespace {
+
+class NullSink : public AudioSink
+{
+public:
+    void play(const QString &, std::function<void()>) override {}
+    void stop() override {}
+};
+
+// Every kind of row the transcript shows most: wrapped text, a link, a list,
+// a code block with a line wider than the row, a quote, inline buttons.
+BotMessage message(int i)
+{
+    BotMessage m;
+    m.id = QString::number(100 + i);
+    m.date = 1700000000 + i * 60;
+    m.isOutgoing = i % 5 == 1;
+    switch (i % 5) {
+    case 0:
+        m.segments = {BotMessageSegment::makeText(QStringLiteral("Message %1, long enough to wrap over more "
+                                                                 "than one line of the transcript. ")
+                                                      .arg(i)),
+                      BotMessageSegment::makeLink(QStringLiteral("docs"), QStringLiteral("https://example.org"))};
+        break;
+    case 1:
+        m.segments = {BotMessageSegment::makeText(QStringLiteral("- first\n- second\n- third"))};
+        break;
+    case 2:
+        m.segments = {BotMessageSegment::makeText(QStringLiteral("Like this:\n")),
+                      BotMessageSegment::makeCode(QStringLiteral("python"),
+                                                  QStringLiteral("def read(path):\n    with open(path) as f:"
+                                                                 "  # a comment wider than the row\n"))};
+        break;
+    case 3:
+        m.segments = {BotMessageSegment::makeText(QStringLiteral("Quoting you back."))};
+        m.reply = BotReply{QStringLiteral("You"), QStringLiteral("what can you do?"), true};
+        break;
+    default:
+        m.segments = {BotMessageSegment::makeText(QStringLiteral("Pick one."))};
+        m.buttons = {{{QStringLiteral("Yes"), QStringLiteral("eWVz")}, {QStringLiteral("No"), QStringLiteral("bm8=")}}};
+        break;
+    }
+    for (const BotMessageSegment &segment : m.segments)
+        m.text += segment.text;
+    return m;
+}
+
+QList<BotMessage> conversation(int count)
+{
+    QList<BotMessage> list;
+    for (int i = 0; i < count; ++i)
+        list << message(i);
+    return list;
+}
+
+// What is known of a row before a refresh.
+struct RowState
+{
+    TelegramMessageRow *row = nullptr;
+    int y = 0;
+    int height = 0;
+    int heightComputations = 0;
+    int textLayouts = 0;
+};
+
+struct Transcript
+{
+    TranscriptView view;
+    AudioPlayback audio{std::make_unique<NullSink>(), {}};
+    MessageSpeaker speaker;
+    TranscriptController controller{&view, &audio, &speaker, nullptr};
+
+    Transcript()
+    {
+        view.resize(365, 500);
+        view.show();
+        controller.setConversation(QStringLiteral("42"));
+    }
+
+    // Shows the list and waits until the column is laid out and at its end.
+    void show(const QList<BotMessage> &messages)
+    {
+        controller.showMessages(messages, false, false);
+        QScrollBar *bar = view.verticalScrollBar();
+        const auto laidOut = [this, bar] {
+            const QList<TelegramMessageRow *> rows = view.orderedRows();
+            for (qsizetype i = 1; i < rows.size(); ++i) {
+                if (rows[i]->y() <= rows[i - 1]->geometry().bottom())
+                    return false;
+            }
+            return bar->maximum() > 0 && bar->value() == bar->maximum() &&
+                   rows.last()->geometry().bottom() < view.widget()->height();
+        };
+        QTRY_VERIFY(laidOut());
+        // Whatever the refresh queued (a second pass, a scroll) runs now.
+        for (int pass = 0; pass < 4; ++pass)
+            QCoreApplication::processEvents();
+    }
+
+    QHash<QString, RowState> snapshot() const
+    {
+        QHash<QString, RowState> rows;
+        for (TelegramMessageRow *row : view.orderedRows())
+            rows.insert(row->message().id, RowState{row, row->y(), row->height(), row->heightComputations(),
+                                                    row->textLayouts()});
+        return rows;
+    }
+};
+
+// The row is the one from before, in the same place shifted by `shift`, and
+// nothing in it was laid out again.
+void verifyUntouched(const Transcript &t, const RowState &before, const QString &id, int shift)
+{
+    TelegramMessageRow *row = t.view.row(id);
+    QVERIFY2(row == before.row, qPrintable(id));
+    QCOMPARE(row->y(), before.y + shift);
+    QCOMPARE(row->height(), before.height);
+    QVERIFY2(row->heightComputations() == before.heightComputations,
+             qPrintable(QStringLiteral("row %1 computed its height again").arg(id)));
+    QVERIFY2(row->textLayouts() == before.textLayouts,
+             qPrintable(QStringLiteral("row %1 laid out its text again").arg(id)));
+}
+
+} // namespace
+
+class TestTranscriptRefresh : public QObject
+{
+    Q_OBJECT
+private slots:
+    void newMessageLaysOutOnlyItsRow()
+    {
+        Transcript t;
+        QList<BotMessage> list = conversation(30);
+        t.show(list);
+        const QHash<QString, RowState> before = t.snapshot();
+
+        // Once with the text rows, once with a code block: each kind is new once.
+        for (int i : {30, 32}) {
+            list << message(i);
+            t.show(list);
+            for (auto it = before.cbegin(); it != before.cend(); ++it)
+                verifyUntouched(t, it.value(), it.key(), 0);
+            TelegramMessageRow *fresh = t.view.lastRow();
+            QCOMPARE(fresh->message().id, message(i).id);
+            QVERIFY(fresh->textLayouts() > 0);
+            QCOMPARE(t.view.verticalScrollBar()->value(), t.view.verticalScrollBar()->maximum());
+        }
+    }
+
+    void editLaysOutOnlyTheEditedRowAndShiftsTheRowsBelow()
+    {
+        Transcript t;
+        QList<BotMessage> list = conversation(30);
+        t.show(list);
+        const QHash<QString, RowState> before = t.snapshot();
+
+        BotMessage &edited = list[20];
+        edited.segments = {BotMessageSegment::makeText(
+            QStringLiteral("Edited by the bot,\nnow over\nseveral\nlines."))};
+        edited.text = edited.segments[0].text;
+        t.show(list);
+        TelegramMessageRow *row = t.view.row(edited.id);
+        QVERIFY(row != before[edited.id].row);
+        QCOMPARE(row->y(), before[edited.id].y);
+        const int shift = row->height() - before[edited.id].height;
+        QVERIFY(shift > 0);
+        for (int i = 0; i < list.size(); ++i) {
+            if (i != 20)
+                verifyUntouched(t, before[list[i].id], list[i].id, i < 20 ? 0 : shift);
+        }
+    }
+
+    void deletionRemovesOnlyItsRow()
+    {
+        Transcript t;
+        QList<BotMessage> list = conversation(30);
+        t.show(list);
+        const QHash<QString, RowState> before = t.snapshot();
+
+        const BotMessage removed = list.takeAt(12);
+        t.show(list);
+        QVERIFY(!t.view.row(removed.id));
+        const int shift = before[list[12].id].y - before[removed.id].y;
+        for (int i = 0; i < list.size(); ++i)
+            verifyUntouched(t, before[list[i].id], list[i].id, i < 12 ? 0 : -shift);
+    }
+
+    void oldestLeavingAsOneArrivesMovesTheRestUpTogether()
+    {
+        // The timeline keeps the newest 50: a new message pushes the oldest out.
+        Transcript t;
+        QList<BotMessage> list = conversation(30);
+        t.show(list);
+        const QHash<QString, RowState> before = t.snapshot();
+
+        list.removeFirst();
+        list << message(30);
+        t.show(list);
+        const int shift = before[list[0].id].y - before[message(0).id].y;
+        for (int i = 0; i < list.size() - 1; ++i)
+            verifyUntouched(t, before[list[i].id], list[i].id, -shift);
+    }
+};
+
+QTEST_MAIN(TestTranscriptRefresh)
+#include "test_transcriptrefresh.moc"
