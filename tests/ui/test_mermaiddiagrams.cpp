@@ -1,9 +1,9 @@
 // Diagrams in message rows, drawn by the real tessaly-mermaid helper offscreen.
 #include "chat/MermaidRenderer.h"
+#include "support/TestMain.h"
 #include "ui/CodeBlockView.h"
 #include "ui/MermaidDiagramView.h"
 #include "ui/TelegramMessageRow.h"
-#include "support/TestMain.h"
 
 #include <QApplication>
 #include <QFile>

@@ -1,5 +1,6 @@
 // A message text sizes and paints from documents of its own; it must look and
 // measure exactly as the QLabel it replaces would.
+#include "support/TestMain.h"
 #include "ui/MessageTextLabel.h"
 #include "ui/UiStyle.h"
 
@@ -102,5 +103,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestMessageTextLabel)
+TESSALY_TEST_MAIN(TestMessageTextLabel)
 #include "test_messagetextlabel.moc"

@@ -1,6 +1,7 @@
 // What a refresh of a long transcript costs the rows it leaves alone: a new
 // message, an edit or a deletion lays out the rows it touches and no other.
 #include "speech/MessageSpeaker.h"
+#include "support/TestMain.h"
 #include "ui/AudioPlayback.h"
 #include "ui/TelegramMessageRow.h"
 #include "ui/TranscriptController.h"
@@ -214,5 +215,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestTranscriptRefresh)
+TESSALY_TEST_MAIN(TestTranscriptRefresh)
 #include "test_transcriptrefresh.moc"
