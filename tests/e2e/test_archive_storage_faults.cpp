@@ -105,8 +105,12 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(h.app->telegramAuthorized(), 10000);
         const QString archive = h.app->client()->historyFilePath(kBot);
         QCOMPARE(QFileInfo(archive).absolutePath(), folder);
+        // Settled: the server's history is archived, then one more message with it.
+        QTRY_VERIFY_WITH_TIMEOUT(archived(archive).size() > 1, 10000);
+        const qsizetype history = archived(archive).size();
         say("before");
-        QTRY_VERIFY_WITH_TIMEOUT(texts(archived(archive)).contains("before"), 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(texts(archived(archive)).contains("before") && archived(archive).size() == history + 1,
+                                 10000);
         const QStringList before = ids(archived(archive));
 
         const QString filler = folder + "/filler";
