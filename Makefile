@@ -9,8 +9,9 @@ DESTDIR ?=
 
 FUZZ_SECONDS ?= 20
 FUZZ_BUILD_DIR ?= build-fuzz
+SANITIZE_BUILD_DIR ?= build-asan
 
-.PHONY: all deps configure build run test bench fuzz install format clean
+.PHONY: all deps configure build run test sanitize bench fuzz install format clean
 
 all: build
 
@@ -37,6 +38,11 @@ run: build
 
 test: build
 	@cd $(BUILD_DIR) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS) --timeout 300
+
+# The tests that need no window, built with AddressSanitizer and
+# UndefinedBehaviorSanitizer in a folder of their own; any report fails the run.
+sanitize: deps
+	@bash scripts/run-sanitize $(SANITIZE_BUILD_DIR) $(JOBS)
 
 bench: build
 	@bash scripts/run-bench $(BUILD_DIR)

@@ -1,5 +1,7 @@
 #include "platform/KeychainSecretStore.h"
 
+#include "platform/SecretItemLock.h"
+
 #include <QEventLoop>
 #include <qt6keychain/keychain.h>
 
@@ -26,13 +28,23 @@ SecretResult finish(QKeychain::Job &job)
     }
 }
 
+// An item the store keeps locked is not missing: calling it missing would make
+// the caller create a new one in its place (a new database key that orphans
+// the encrypted session, or a second item beside the locked one).
+SecretResult unlessLocked(SecretResult result, const QString &service, const QString &account)
+{
+    if (result.notFound() && SecretItemLock::isLocked(service, account))
+        return {SecretResult::Unavailable, {}, QStringLiteral("The keyring that holds this item is locked.")};
+    return result;
+}
+
 } // namespace
 
 SecretResult KeychainSecretStore::read(const QString &service, const QString &account)
 {
     QKeychain::ReadPasswordJob job(service);
     job.setKey(account);
-    SecretResult result = finish(job);
+    SecretResult result = unlessLocked(finish(job), service, account);
     if (result.ok())
         result.data = job.binaryData();
     return result;
@@ -50,5 +62,5 @@ SecretResult KeychainSecretStore::remove(const QString &service, const QString &
 {
     QKeychain::DeletePasswordJob job(service);
     job.setKey(account);
-    return finish(job);
+    return unlessLocked(finish(job), service, account);
 }

@@ -45,7 +45,7 @@ template <typename T> struct Answer
         return [this](const T &v) {
             value = v;
             ++count;
-            onMainThread = onMainThread && QThread::currentThread() == qApp->thread();
+            onMainThread = onMainThread && QThread::currentThread() == QCoreApplication::instance()->thread();
         };
     }
     T wait()

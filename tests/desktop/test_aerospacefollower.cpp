@@ -70,8 +70,10 @@ private slots:
         write("windows", "7\t1\tA\n 42 \t2\t \n 42\t2\tB\n42\t3\tC\n");
         write("visible", "\n  A \nB\n");
         m_follower->attachWindowNumber(42);
+        // The reconcile after the launch does this one's work: one asked for as
+        // well could still be under way, on a slow machine, when the calls are
+        // counted below.
         m_follower->start();
-        m_follower->reconcileNow();
         const QString pid = QString::number(QCoreApplication::applicationPid());
         QTRY_VERIFY(calls().contains("move-node-to-workspace|--window-id|42|--fail-if-noop|--|A|"));
         QVERIFY(calls().contains(

@@ -7,6 +7,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QLibraryInfo>
 #include <QSignalSpy>
 #include <QtTest>
 
@@ -111,11 +112,30 @@ private slots:
         h.app.reset();
     }
 
-    void aMissingLibraryIsReportedNotFatal()
+    // Missing, damaged (not a library at all) or the wrong library (no TDLib functions).
+    void anUnusableLibraryIsReportedNotFatal_data()
     {
-        AppHarness h(R"({})", {"/nonexistent/libtdjson.so"});
+        QTest::addColumn<QString>("library");
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("missing") << "/nonexistent/libtdjson.so" << "/nonexistent/libtdjson.so does not exist";
+        QTest::newRow("damaged") << "damaged" << "libtdjson.so";
+        const QString qtCore = QLibraryInfo::path(QLibraryInfo::LibrariesPath) + "/libQt6Core.so.6";
+        QTest::newRow("wrong library") << qtCore << "does not export td_create_client_id, td_send and td_receive";
+    }
+    void anUnusableLibraryIsReportedNotFatal()
+    {
+        QFETCH(QString, library);
+        QFETCH(QString, reason);
+        QTemporaryDir dir;
+        if (library == "damaged") {
+            library = dir.filePath("libtdjson.so");
+            QFile file(library);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write(QByteArray(4096, '\x7f'));
+        }
+        AppHarness h(R"({})", {library});
         QTRY_VERIFY_WITH_TIMEOUT(h.app->signInView()->status().startsWith("Could not load TDLib: "), 5000);
-        QVERIFY(h.app->signInView()->status().contains("/nonexistent/libtdjson.so"));
+        QVERIFY2(h.app->signInView()->status().contains(reason), qPrintable(h.app->signInView()->status()));
         QSignalSpy confirmed(h.app.get(), &AppDelegate::terminationConfirmed);
         h.app->requestTermination();
         QCOMPARE(confirmed.count(), 1);
