@@ -31,7 +31,7 @@ class TestProcessRunner : public QObject
         auto runner = ProcessRunner::run(std::move(request), [&](const ProcessRunner::Result &r) {
             result = r;
             ++count;
-            onMainThread = QThread::currentThread() == qApp->thread();
+            onMainThread = QThread::currentThread() == QCoreApplication::instance()->thread();
             beforeReturn = !returned;
         });
         returned = true;
