@@ -1,59 +1,19 @@
 #include "settings/SettingsStore.h"
 
 #include "platform/AppPaths.h"
+#include "settings/SettingsJson.h"
 
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QJsonDocument>
-#include <QJsonObject>
 
 namespace {
-
-bool readJson(QIODevice &device, QSettings::SettingsMap &map)
-{
-    const QByteArray data = device.readAll();
-    if (data.trimmed().isEmpty())
-        return true;
-    QJsonParseError error{};
-    const QJsonDocument doc = QJsonDocument::fromJson(data, &error);
-    // A damaged file reads as an empty store rather than failing every read.
-    if (error.error != QJsonParseError::NoError || !doc.isObject())
-        return true;
-    const QJsonObject object = doc.object();
-    for (auto it = object.begin(); it != object.end(); ++it) {
-        const QJsonValue v = it.value();
-        if (v.isBool())
-            map.insert(it.key(), v.toBool());
-        else if (v.isString())
-            map.insert(it.key(), v.toString());
-        else if (v.isDouble())
-            map.insert(it.key(), v.toDouble());
-    }
-    return true;
-}
-
-bool writeJson(QIODevice &device, const QSettings::SettingsMap &map)
-{
-    QJsonObject object;
-    for (auto it = map.begin(); it != map.end(); ++it) {
-        const QVariant &v = it.value();
-        if (v.typeId() == QMetaType::Bool)
-            object.insert(it.key(), v.toBool());
-        else if (v.typeId() == QMetaType::Double || v.typeId() == QMetaType::Int ||
-                 v.typeId() == QMetaType::LongLong)
-            object.insert(it.key(), v.toDouble());
-        else
-            object.insert(it.key(), v.toString());
-    }
-    return device.write(QJsonDocument(object).toJson(QJsonDocument::Indented)) >= 0;
-}
 
 QSettings::Format jsonFormat()
 {
     static const QSettings::Format format =
-        QSettings::registerFormat(QStringLiteral("json"), readJson, writeJson, Qt::CaseSensitive);
+        QSettings::registerFormat(QStringLiteral("json"), SettingsJson::read, SettingsJson::write, Qt::CaseSensitive);
     return format;
 }
 
@@ -67,10 +27,7 @@ void setAsideIfDamaged(const QString &path)
         return;
     const QByteArray data = file.readAll();
     file.close();
-    if (data.trimmed().isEmpty())
-        return;
-    QJsonParseError error{};
-    if (QJsonDocument::fromJson(data, &error).isObject() && error.error == QJsonParseError::NoError)
+    if (!SettingsJson::isDamaged(data))
         return;
     const QString stamp = QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
     QString aside = path + QStringLiteral(".corrupt-") + stamp;

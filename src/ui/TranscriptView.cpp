@@ -24,7 +24,8 @@ TranscriptView::TranscriptView(QWidget *parent) : QScrollArea(parent)
     m_document->setAttribute(Qt::WA_StaticContents);
     m_column = new QVBoxLayout(m_document);
     const int inset = int(TranscriptLayout::initialColumnInset);
-    m_column->setContentsMargins(inset, int(M::rowSpacing), inset, int(TranscriptLayout::bottomPadding));
+    m_topMargin = int(M::rowSpacing);
+    m_column->setContentsMargins(inset, m_topMargin, inset, int(TranscriptLayout::bottomPadding));
     m_column->setSpacing(int(TranscriptLayout::rowSpacing));
     m_column->addStretch(1);
     setWidget(m_document);
@@ -49,6 +50,10 @@ TranscriptView::TranscriptView(QWidget *parent) : QScrollArea(parent)
     QScrollBar *bar = verticalScrollBar();
     connect(bar, &QScrollBar::valueChanged, this, [this, bar](int value) {
         m_pinnedToBottom = value >= bar->maximum() - int(TranscriptLayout::bottomTolerance);
+        // Scrolled up into the space left by departed rows: the column closes
+        // up before it is painted, so that space is never seen.
+        if (value < m_departedSpace)
+            closeDepartedSpace();
     });
     // Rows grow after they are laid out (wrapping, images): follow the end while pinned.
     connect(bar, &QScrollBar::rangeChanged, this, [this, bar](int, int maximum) {
@@ -60,6 +65,9 @@ TranscriptView::TranscriptView(QWidget *parent) : QScrollArea(parent)
 
 void TranscriptView::applyPlan(const TranscriptPlan &plan, const RowFactory &makeRow)
 {
+    // No layout pass until the column has its new height (see fitDocumentHeight).
+    m_column->setEnabled(false);
+    keepSpaceOfDepartingRows(plan.removedRowIDs);
     for (const QString &id : plan.removedRowIDs)
         discardRow(id);
     for (qsizetype j = 0; j < plan.visible.size(); ++j) {
@@ -74,6 +82,10 @@ void TranscriptView::applyPlan(const TranscriptPlan &plan, const RowFactory &mak
             row->resize(qMax(m_document->width() - margins.left() - margins.right(), 1), row->height());
             m_messageRows.insert(message.id, row);
             m_column->insertWidget(int(j), row);
+            // Shown now rather than on the layout's next turn, so the column's
+            // new height counts it.
+            if (m_document->isVisible())
+                row->show();
             continue;
         }
         const int at = m_column->indexOf(row);
@@ -82,6 +94,72 @@ void TranscriptView::applyPlan(const TranscriptPlan &plan, const RowFactory &mak
             m_column->insertWidget(int(qMin<qsizetype>(j, m_column->count() - 1)), row);
         }
     }
+    fitDocumentHeight();
+    m_column->setEnabled(true);
+}
+
+void TranscriptView::keepSpaceOfDepartingRows(const QStringList &removedIDs)
+{
+    if (removedIDs.isEmpty() || !m_document->isVisible())
+        return;
+    // Rows leaving the top of the column (the oldest message when a new one
+    // comes) leave their space behind: the rows below keep their places, the
+    // view scrolls as one piece and only the new row is painted. Moving every
+    // row up instead makes Qt repaint everything on screen.
+    const QList<TelegramMessageRow *> rows = orderedRows();
+    qsizetype firstKept = 0;
+    while (firstKept < rows.size() && removedIDs.contains(rows[firstKept]->message().id))
+        ++firstKept;
+    if (firstKept == 0)
+        return;
+    if (firstKept == rows.size()) {
+        setDepartedSpace(0);
+        return;
+    }
+    const int space = rows[firstKept]->y() - rows.first()->y();
+    if (space > 0)
+        setDepartedSpace(m_departedSpace + space);
+}
+
+void TranscriptView::setDepartedSpace(int space)
+{
+    // Kept within a few screens: past that the column closes up once.
+    if (space > departedSpaceScreens * qMax(viewport()->height(), 1))
+        space = 0;
+    if (space == m_departedSpace)
+        return;
+    m_departedSpace = space;
+    const QMargins margins = m_column->contentsMargins();
+    m_column->setContentsMargins(margins.left(), m_topMargin + space, margins.right(), margins.bottom());
+}
+
+void TranscriptView::closeDepartedSpace()
+{
+    if (m_departedSpace == 0)
+        return;
+    QScrollBar *bar = verticalScrollBar();
+    const int value = bar->value() - m_departedSpace;
+    const bool wasEnabled = m_column->isEnabled();
+    m_column->setEnabled(false);
+    setDepartedSpace(0);
+    fitDocumentHeight();
+    m_column->setEnabled(wasEnabled);
+    m_column->activate();
+    bar->setValue(qMax(value, 0));
+}
+
+void TranscriptView::fitDocumentHeight()
+{
+    // The scroll area gives the column its new height only after the column
+    // has laid its rows out once in the old one. A column that grew would be
+    // squeezed for that pass (tall rows first) and every row on screen
+    // resized twice and repainted; sized now, the rows that stay only move.
+    const int width = m_document->width();
+    if (width <= 0 || !m_document->isVisible())
+        return;
+    const int height = qMax(viewport()->height(), m_document->heightForWidth(width));
+    if (height != m_document->height())
+        m_document->resize(width, height);
 }
 
 void TranscriptView::discardRow(const QString &id)

@@ -48,6 +48,12 @@ protected:
 
 private:
     void discardRow(const QString &id);
+    void fitDocumentHeight();
+    void keepSpaceOfDepartingRows(const QStringList &removedIDs);
+    void setDepartedSpace(int space);
+    void closeDepartedSpace();
+
+    static constexpr int departedSpaceScreens = 8;
     void placeEmptyState();
 
     QWidget *m_document;
@@ -57,6 +63,9 @@ private:
     QLabel *m_emptyLabel;
     QHash<QString, TelegramMessageRow *> m_messageRows;
     qreal m_messageInset = 12;
+    int m_topMargin = 0;
+    // Blank space above the first row where departed rows were.
+    int m_departedSpace = 0;
     bool m_pinnedToBottom = true;
     bool m_scrollPending = false;
     bool m_layoutRetryScheduled = false;

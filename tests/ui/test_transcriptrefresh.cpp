@@ -120,6 +120,21 @@ struct Transcript
     }
 };
 
+// Which widgets were painted.
+class PaintCounter : public QObject
+{
+public:
+    QSet<QObject *> painted;
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::Paint)
+            painted.insert(watched);
+        return false;
+    }
+};
+
 // The row is the one from before, in the same place shifted by `shift`, and
 // nothing in it was laid out again.
 void verifyUntouched(const Transcript &t, const RowState &before, const QString &id, int shift)
@@ -198,7 +213,7 @@ private slots:
             verifyUntouched(t, before[list[i].id], list[i].id, i < 12 ? 0 : -shift);
     }
 
-    void oldestLeavingAsOneArrivesMovesTheRestUpTogether()
+    void oldestLeavingAsOneArrivesLeavesTheRestInPlace()
     {
         // The timeline keeps the newest 50: a new message pushes the oldest out.
         Transcript t;
@@ -206,12 +221,34 @@ private slots:
         t.show(list);
         const QHash<QString, RowState> before = t.snapshot();
 
+        PaintCounter paints;
+        qApp->installEventFilter(&paints);
         list.removeFirst();
         list << message(30);
         t.show(list);
-        const int shift = before[list[0].id].y - before[message(0).id].y;
+        qApp->removeEventFilter(&paints);
         for (int i = 0; i < list.size() - 1; ++i)
-            verifyUntouched(t, before[list[i].id], list[i].id, -shift);
+            verifyUntouched(t, before[list[i].id], list[i].id, 0);
+
+        // The view scrolled as one piece: of the rows that were there, at most
+        // the one the new row's band reaches into is painted again.
+        int repainted = 0;
+        for (int i = 0; i < list.size() - 1; ++i)
+            repainted += paints.painted.contains(t.view.row(list[i].id));
+        QVERIFY2(repainted <= 1, qPrintable(QStringLiteral("%1 old rows repainted").arg(repainted)));
+        QVERIFY(paints.painted.contains(t.view.row(list.last().id)));
+
+        // Scrolled to the top, the column closes up: no blank space above the first row.
+        QScrollBar *bar = t.view.verticalScrollBar();
+        const QString firstID = list.first().id;
+        const int firstOnScreen = before[firstID].y - before[message(0).id].y;
+        QVERIFY(firstOnScreen > 0);
+        bar->setValue(0);
+        QCOMPARE(bar->value(), 0);
+        QCOMPARE(t.view.row(firstID)->y(), before[message(0).id].y);
+        QVERIFY(t.view.row(firstID)->visibleRegion().boundingRect().top() == 0);
+        bar->setValue(bar->maximum());
+        QCOMPARE(t.view.lastRow()->visibleRegion().boundingRect(), t.view.lastRow()->rect());
     }
 };
 
