@@ -37,7 +37,14 @@ BotFaceView::BotFaceView(QWidget *parent, MermaidRenderer *diagrams)
     toolbar->setSpacing(2);
     m_search = new QLineEdit(m_toolbar);
     m_search->setPlaceholderText(QStringLiteral("Search"));
-    m_search->setClearButtonEnabled(true);
+    // Our own clear button: Qt's loads the style's bitmap through every image
+    // plugin on the way to the first frame.
+    m_clearSearch = m_search->addAction(QIcon(), QLineEdit::TrailingPosition);
+    m_clearSearch->setToolTip(QStringLiteral("Clear search"));
+    m_clearSearch->setVisible(false);
+    connect(m_clearSearch, &QAction::triggered, m_search, &QLineEdit::clear);
+    connect(m_search, &QLineEdit::textChanged, m_clearSearch,
+            [this](const QString &text) { m_clearSearch->setVisible(!text.isEmpty()); });
     m_search->setFont(UiStyle::font(11.5));
     m_search->setAccessibleName(QStringLiteral("Search messages"));
     toolbar->addWidget(m_search, 1);
@@ -150,6 +157,7 @@ void BotFaceView::addFontScaleShortcuts()
 
 void BotFaceView::refreshToolbarIcons()
 {
+    m_clearSearch->setIcon(IconTable::icon(QStringLiteral("xmark.circle.fill"), m_theme.secondary(), 14));
     for (QToolButton *button : std::as_const(m_toolButtons)) {
         QString symbol = button->property("symbol").toString();
         QColor tint = m_theme.secondary();

@@ -15,6 +15,7 @@ class AudioPlayback;
 class ComposerView;
 class MermaidRenderer;
 class MessageSpeaker;
+class QAction;
 class QLabel;
 class QLineEdit;
 class QToolButton;
@@ -121,6 +122,7 @@ private:
     AudioPlayback *m_audio;
     QWidget *m_toolbar;
     QLineEdit *m_search;
+    QAction *m_clearSearch;
     QLabel *m_fontScaleLabel;
     QList<QToolButton *> m_toolButtons;
     QWidget *m_separator;

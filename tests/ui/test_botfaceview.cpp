@@ -7,6 +7,7 @@
 #include "ui/ComposerView.h"
 #include "ui/TelegramWindow.h"
 
+#include <QAction>
 #include <QLineEdit>
 #include <QTest>
 #include <QToolButton>
@@ -87,6 +88,24 @@ private slots:
         QCOMPARE(w.window.width(), 365);
         // The keys change the text only: the draft is as it was.
         QVERIFY(w.face->composer()->input()->toPlainText().isEmpty());
+    }
+
+    void theSearchFieldOffersClearingOnlyWhileItHoldsText()
+    {
+        Window w;
+        QLineEdit *search = w.face->searchField();
+        QAction *clear = nullptr;
+        for (QAction *action : search->actions())
+            if (action->toolTip() == QLatin1String("Clear search"))
+                clear = action;
+        QVERIFY(clear);
+        QVERIFY(!clear->isVisible());
+        QTest::keyClicks(search, QStringLiteral("report"));
+        QVERIFY(clear->isVisible());
+        QVERIFY(!clear->icon().isNull());
+        clear->trigger();
+        QVERIFY(search->text().isEmpty());
+        QVERIFY(!clear->isVisible());
     }
 
     void wherePinningIsUpToTheDesktopThePinPromisesNothing()
