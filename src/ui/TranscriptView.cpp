@@ -65,9 +65,13 @@ TranscriptView::TranscriptView(QWidget *parent) : QScrollArea(parent)
 
 void TranscriptView::applyPlan(const TranscriptPlan &plan, const RowFactory &makeRow)
 {
+    const int departing = departingSpace(plan);
+    if (departing < 0)
+        closeDepartedSpace();
     // No layout pass until the column has its new height (see fitDocumentHeight).
     m_column->setEnabled(false);
-    keepSpaceOfDepartingRows(plan.removedRowIDs);
+    if (departing > 0)
+        setDepartedSpace(m_departedSpace + departing);
     for (const QString &id : plan.removedRowIDs)
         discardRow(id);
     for (qsizetype j = 0; j < plan.visible.size(); ++j) {
@@ -98,34 +102,38 @@ void TranscriptView::applyPlan(const TranscriptPlan &plan, const RowFactory &mak
     m_column->setEnabled(true);
 }
 
-void TranscriptView::keepSpaceOfDepartingRows(const QStringList &removedIDs)
+int TranscriptView::departingSpace(const TranscriptPlan &plan) const
 {
-    if (removedIDs.isEmpty() || !m_document->isVisible())
-        return;
     // Rows leaving the top of the column (the oldest message when a new one
     // comes) leave their space behind: the rows below keep their places, the
     // view scrolls as one piece and only the new row is painted. Moving every
     // row up instead makes Qt repaint everything on screen.
+    for (const QString &id : plan.rebuiltIDs) {
+        if (m_messageRows.contains(id))
+            return -1; // rows change in place: the column is laid out anew anyway
+    }
+    if (plan.removedRowIDs.isEmpty() || !m_document->isVisible())
+        return 0;
     const QList<TelegramMessageRow *> rows = orderedRows();
     qsizetype firstKept = 0;
-    while (firstKept < rows.size() && removedIDs.contains(rows[firstKept]->message().id))
+    while (firstKept < rows.size() && plan.removedRowIDs.contains(rows[firstKept]->message().id))
         ++firstKept;
     if (firstKept == 0)
-        return;
-    if (firstKept == rows.size()) {
-        setDepartedSpace(0);
-        return;
-    }
+        return 0;
+    if (firstKept == rows.size())
+        return -1;
+    // A column that would no longer fill the view closes up, so that a short
+    // list (a search) starts at the top.
     const int space = rows[firstKept]->y() - rows.first()->y();
-    if (space > 0)
-        setDepartedSpace(m_departedSpace + space);
+    const int rest = rows.last()->geometry().bottom() - rows[firstKept]->y();
+    if (space <= 0 || rest < viewport()->height() ||
+        m_departedSpace + space > departedSpaceScreens * viewport()->height())
+        return -1;
+    return space;
 }
 
 void TranscriptView::setDepartedSpace(int space)
 {
-    // Kept within a few screens: past that the column closes up once.
-    if (space > departedSpaceScreens * qMax(viewport()->height(), 1))
-        space = 0;
     if (space == m_departedSpace)
         return;
     m_departedSpace = space;

@@ -49,7 +49,9 @@ protected:
 private:
     void discardRow(const QString &id);
     void fitDocumentHeight();
-    void keepSpaceOfDepartingRows(const QStringList &removedIDs);
+    // The blank space the rows leaving the top of the column keep; -1 when
+    // the column should close up instead.
+    int departingSpace(const TranscriptPlan &plan) const;
     void setDepartedSpace(int space);
     void closeDepartedSpace();
 

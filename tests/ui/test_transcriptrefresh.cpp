@@ -250,6 +250,24 @@ private slots:
         bar->setValue(bar->maximum());
         QCOMPARE(t.view.lastRow()->visibleRegion().boundingRect(), t.view.lastRow()->rect());
     }
+
+    void aSearchAfterTheOldestLeftStartsAtTheTop()
+    {
+        Transcript t;
+        QList<BotMessage> list = conversation(30);
+        t.show(list);
+        const int top = t.view.orderedRows().first()->y();
+        list.removeFirst();
+        list << message(30);
+        t.show(list);
+
+        // "Pick one." is every fifth message: a short list, laid out from the top.
+        t.controller.searchChanged(QStringLiteral("Pick"));
+        QTRY_VERIFY(!t.view.orderedRows().isEmpty() && t.view.orderedRows().first()->y() == top);
+        t.controller.searchChanged(QString());
+        QTRY_COMPARE(t.view.orderedRows().size(), list.size());
+        QTRY_COMPARE(t.view.orderedRows().first()->y(), top);
+    }
 };
 
 TESSALY_TEST_MAIN(TestTranscriptRefresh)
