@@ -33,7 +33,9 @@ QPixmap pixmap(int size)
 QIcon icon()
 {
     QIcon icon;
-    for (const int size : {16, 32, 48, 64, 128, 256})
+    // Every size goes to the X server with the window when it is first shown;
+    // docks and large switchers take the installed theme icon instead.
+    for (const int size : {16, 32, 48, 64, 128})
         icon.addPixmap(pixmap(size));
     return icon;
 }
