@@ -21,6 +21,15 @@ WindowPresence::WindowPresence(SettingsStore &settings, std::function<QDateTime(
     : QObject(parent), m_settings(settings), m_clock(std::move(clock)),
       m_followActiveSpaceEnabled(settings.defaultTrueBool(QStringLiteral("followActiveSpaceEnabled")))
 {
+    m_originSave.setSingleShot(true);
+    m_originSave.setInterval(originSaveDelayMs);
+    connect(&m_originSave, &QTimer::timeout, this, &WindowPresence::saveWindowOrigin);
+}
+
+WindowPresence::~WindowPresence()
+{
+    if (m_originSave.isActive())
+        saveWindowOrigin();
 }
 
 void WindowPresence::attach(TelegramWindow *window)
@@ -109,9 +118,18 @@ void WindowPresence::moveWindowToScreen(QScreen *screen, bool useSavedPosition)
 
 void WindowPresence::rememberWindowOrigin()
 {
-    if (m_window)
-        m_settings.setString(QStringLiteral("primaryWindowOrigin"),
-                             WindowPlacement::pointString(m_window->pos()));
+    if (!m_window)
+        return;
+    m_pendingOrigin = m_window->pos();
+    m_originSave.start();
+}
+
+void WindowPresence::saveWindowOrigin()
+{
+    m_originSave.stop();
+    const QString origin = WindowPlacement::pointString(m_pendingOrigin);
+    if (m_settings.string(QStringLiteral("primaryWindowOrigin")) != origin)
+        m_settings.setString(QStringLiteral("primaryWindowOrigin"), origin);
 }
 
 QDateTime WindowPresence::now() const

@@ -2,7 +2,9 @@
 
 #include <QDateTime>
 #include <QObject>
+#include <QPoint>
 #include <QPointer>
+#include <QTimer>
 #include <functional>
 #include <optional>
 
@@ -21,6 +23,8 @@ public:
     // clock: null is the system clock.
     explicit WindowPresence(SettingsStore &settings, std::function<QDateTime()> clock = {},
                             QObject *parent = nullptr);
+    // A position not yet written is written now.
+    ~WindowPresence() override;
 
     void attach(TelegramWindow *window);
     bool mainWindowClosedByUser() const { return m_mainWindowClosedByUser; }
@@ -35,7 +39,10 @@ public:
     // Onto another screen: centred. On its own screen: to the saved origin when
     // asked and when that still touches the screen. Always kept inside the visible area.
     void moveWindowToScreen(QScreen *screen, bool useSavedPosition);
+    // Written once the window has stopped moving for a moment (a drag moves
+    // it many times a second), and at the end.
     void rememberWindowOrigin();
+    static constexpr int originSaveDelayMs = 500;
     void applySpaceBehavior();
     // Stored, applied to the window at once, and announced (workspace follower, settings).
     void toggleFollowActiveSpace();
@@ -71,10 +78,13 @@ private:
     void applyWindowLevel();
     void applicationStateChanged(Qt::ApplicationState state);
     QDateTime now() const;
+    void saveWindowOrigin();
 
     SettingsStore &m_settings;
     std::function<QDateTime()> m_clock;
     QPointer<TelegramWindow> m_window;
+    QTimer m_originSave;
+    QPoint m_pendingOrigin;
     bool m_mainWindowClosedByUser = false;
     std::optional<QDateTime> m_mainWindowClosedAt;
     bool m_followActiveSpaceEnabled;

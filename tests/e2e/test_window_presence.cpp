@@ -173,12 +173,20 @@ private slots:
         }
     }
 
-    void everyMoveIsRemembered()
+    void whereTheWindowComesToRestIsRemembered()
     {
         AppHarness h;
         QTRY_VERIFY_WITH_TIMEOUT(h.app->signInView()->isShowingQR(), 10000);
-        h.app->window()->move(210, 95);
+        // A drag is many moves: the file is written once the window rests, not per step.
+        for (int x = 200; x <= 210; ++x)
+            h.app->window()->move(x, 95);
+        QVERIFY(h.settings->string("primaryWindowOrigin") != QString("{210, 95}"));
         QTRY_COMPARE(h.settings->string("primaryWindowOrigin").value_or(QString()), QString("{210, 95}"));
+
+        // Quitting straight after a move keeps it.
+        h.app->window()->move(230, 95);
+        h.quit();
+        QCOMPARE(h.settings->string("primaryWindowOrigin").value_or(QString()), QString("{230, 95}"));
     }
 
     // The setting runs the workspace follower: on at launch, stopped when switched
