@@ -112,15 +112,19 @@ int TranscriptView::departingSpace(const TranscriptPlan &plan) const
         if (m_messageRows.contains(id))
             return -1; // rows change in place: the column is laid out anew anyway
     }
-    if (plan.removedRowIDs.isEmpty() || !m_document->isVisible())
+    if (plan.removedRowIDs.isEmpty())
         return 0;
     const QList<TelegramMessageRow *> rows = orderedRows();
     qsizetype firstKept = 0;
     while (firstKept < rows.size() && plan.removedRowIDs.contains(rows[firstKept]->message().id))
         ++firstKept;
+    // Every row goes (another chat, signed out): the next ones start at the top.
+    if (firstKept == rows.size())
+        return -1;
     if (firstKept == 0)
         return 0;
-    if (firstKept == rows.size())
+    // Off screen the rows' places are not to be trusted, and nothing is painted anyway.
+    if (!m_document->isVisible())
         return -1;
     // A column that would no longer fill the view closes up, so that a short
     // list (a search) starts at the top.

@@ -268,6 +268,27 @@ private slots:
         QTRY_COMPARE(t.view.orderedRows().size(), list.size());
         QTRY_COMPARE(t.view.orderedRows().first()->y(), top);
     }
+
+    void anotherConversationShownWhileHiddenStartsAtTheTop()
+    {
+        Transcript t;
+        QList<BotMessage> list = conversation(30);
+        t.show(list);
+        const int top = t.view.orderedRows().first()->y();
+        list.removeFirst();
+        list << message(30);
+        t.show(list);
+
+        t.view.hide();
+        QList<BotMessage> other;
+        for (BotMessage m : conversation(30)) {
+            m.id.prepend(u'x');
+            other << m;
+        }
+        t.controller.showMessages(other, true, false);
+        t.view.show();
+        QTRY_COMPARE(t.view.orderedRows().first()->y(), top);
+    }
 };
 
 TESSALY_TEST_MAIN(TestTranscriptRefresh)
