@@ -110,6 +110,20 @@ struct Transcript
             QCoreApplication::processEvents();
     }
 
+    // Thirty messages, then one more as the oldest leaves, so the column keeps
+    // the departed row's space. Returns where the first row stood.
+    int showAndLetTheOldestLeave()
+    {
+        shown = conversation(30);
+        show(shown);
+        const int top = view.orderedRows().first()->y();
+        shown.removeFirst();
+        shown << message(30);
+        show(shown);
+        return top;
+    }
+    QList<BotMessage> shown;
+
     QHash<QString, RowState> snapshot() const
     {
         QHash<QString, RowState> rows;
@@ -254,12 +268,8 @@ private slots:
     void aSearchAfterTheOldestLeftStartsAtTheTop()
     {
         Transcript t;
-        QList<BotMessage> list = conversation(30);
-        t.show(list);
-        const int top = t.view.orderedRows().first()->y();
-        list.removeFirst();
-        list << message(30);
-        t.show(list);
+        const int top = t.showAndLetTheOldestLeave();
+        const QList<BotMessage> list = t.shown;
 
         // "Pick one." is every fifth message: a short list, laid out from the top.
         t.controller.searchChanged(QStringLiteral("Pick"));
@@ -272,12 +282,7 @@ private slots:
     void anotherConversationShownWhileHiddenStartsAtTheTop()
     {
         Transcript t;
-        QList<BotMessage> list = conversation(30);
-        t.show(list);
-        const int top = t.view.orderedRows().first()->y();
-        list.removeFirst();
-        list << message(30);
-        t.show(list);
+        const int top = t.showAndLetTheOldestLeave();
 
         t.view.hide();
         QList<BotMessage> other;
