@@ -2,10 +2,10 @@ include(${CMAKE_CURRENT_LIST_DIR}/TessalyPrecompile.cmake)
 
 # A layer is one static library built from every source file of its folder
 # (subfolders for other platforms excluded), so adding a file needs no edit here.
-# PRECOMPILE gives it the shared precompiled header: worth it for the layers with
-# many files, a cost for those with a handful.
+# PRECOMPILE gives it the shared precompiled header; PRECOMPILE_FROM <layer> uses
+# the one another layer with the same Qt modules built.
 function(tessaly_layer target)
-  cmake_parse_arguments(L "PRECOMPILE" "" "LIBS;EXCLUDE" ${ARGN})
+  cmake_parse_arguments(L "PRECOMPILE" "PRECOMPILE_FROM" "LIBS;EXCLUDE" ${ARGN})
   file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp ${CMAKE_CURRENT_SOURCE_DIR}/*.h)
   foreach(ex ${L_EXCLUDE})
     list(FILTER sources EXCLUDE REGEX ${ex})
@@ -15,5 +15,7 @@ function(tessaly_layer target)
   target_link_libraries(${target} PUBLIC ${L_LIBS})
   if(L_PRECOMPILE)
     tessaly_precompile(${target} ${CMAKE_SOURCE_DIR}/src/Precompiled.h)
+  elseif(L_PRECOMPILE_FROM)
+    tessaly_precompile_from(${target} ${L_PRECOMPILE_FROM})
   endif()
 endfunction()
