@@ -218,7 +218,10 @@ void TelegramClient::finishLogout()
 
     m_clientID = m_library->createClientId();
     m_hasRequestedQR = false;
-    send(QJsonObject{{kType, QStringLiteral("getAuthorizationState")}});
+    // A quit asked for while the old session closed sent its close to that
+    // session: the new one closes at once, or the quit would wait for the fallback.
+    send(QJsonObject{{kType, m_isClosingForTermination ? QStringLiteral("close")
+                                                       : QStringLiteral("getAuthorizationState")}});
 
     post([this] {
         if (onQRLink)

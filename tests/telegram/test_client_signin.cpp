@@ -155,6 +155,27 @@ private slots:
         QCOMPARE(h.loggedOut, 0);
     }
 
+    void quittingWhileALoggedOutSessionIsReplacedClosesTheNewOne()
+    {
+        ClientHarness h;
+        h.start();
+        h.deliver(ClientHarness::authState("authorizationStateWaitTdlibParameters"));
+        QCOMPARE(h.secrets.itemCount(), 1);
+        const int oldClient = h.client->clientID();
+        h.fake.holdClientCreation(true);
+        h.fake.push(ClientHarness::authState("authorizationStateClosed"), oldClient);
+        // The key goes once the old session's files are gone, right before the new client is made.
+        QTRY_COMPARE(h.secrets.itemCount(), 0);
+        h.client->closeForTermination();
+        h.fake.holdClientCreation(false);
+        QTRY_VERIFY(h.client->clientID() != oldClient);
+        QTRY_COMPARE(h.fake.sentOfType("close").size(), 2);
+        QCOMPARE(h.fake.sent().last().clientId, h.client->clientID());
+        QVERIFY(h.fake.sentOfType("getAuthorizationState").size() == 1);
+        h.fake.push(ClientHarness::authState("authorizationStateClosed"), h.client->clientID());
+        QTRY_COMPARE(h.closed, 1);
+    }
+
     void logoutWipesEverythingAndStartsAFreshClient()
     {
         ClientHarness h;
