@@ -1,6 +1,8 @@
 # Thin wrapper over CMake: `make run`, `make test`, `make bench`, `make install`.
 BUILD_DIR ?= build
 JOBS ?= $(shell nproc)
+# Most tests wait on timers, processes and the simulator rather than the CPU.
+TEST_JOBS ?= $(shell echo $$(( $(JOBS) * 4 )))
 CMAKE_FLAGS ?=
 TELEGRAM_API_ID ?=
 TELEGRAM_API_HASH ?=
@@ -37,7 +39,7 @@ run: build
 	fi
 
 test: build
-	@cd $(BUILD_DIR) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS) --timeout 300
+	@cd $(BUILD_DIR) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(TEST_JOBS) --timeout 300
 
 # The tests that need no window, built with AddressSanitizer and
 # UndefinedBehaviorSanitizer in a folder of their own; any report fails the run.
