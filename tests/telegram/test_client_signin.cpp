@@ -171,7 +171,7 @@ private slots:
         QTRY_VERIFY(h.client->clientID() != oldClient);
         QTRY_COMPARE(h.fake.sentOfType("close").size(), 2);
         QCOMPARE(h.fake.sent().last().clientId, h.client->clientID());
-        QVERIFY(h.fake.sentOfType("getAuthorizationState").size() == 1);
+        QCOMPARE(h.fake.sentOfType("getAuthorizationState").size(), 1);
         h.fake.push(ClientHarness::authState("authorizationStateClosed"), h.client->clientID());
         QTRY_COMPARE(h.closed, 1);
     }
