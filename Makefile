@@ -47,6 +47,7 @@ sanitize: deps
 	@bash scripts/run-sanitize $(SANITIZE_BUILD_DIR) $(JOBS)
 
 bench: build
+	@cmake --build $(BUILD_DIR) -j $(JOBS) --target benchmarks
 	@bash scripts/run-bench $(BUILD_DIR)
 
 # The parsers of untrusted input under libFuzzer with ASan and UBSan, built with

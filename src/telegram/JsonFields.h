@@ -12,6 +12,9 @@
 // its empty value, never as an error.
 namespace JsonFields {
 
+// The key that names every TDLib object's type.
+inline const QString kType = QStringLiteral("@type");
+
 inline QString string(const QJsonObject &object, QStringView key)
 {
     return object.value(key).toString();

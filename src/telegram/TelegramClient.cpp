@@ -1,3 +1,4 @@
+#include "telegram/JsonFields.h"
 #include "telegram/TelegramClient.h"
 
 #include "core/JsonIds.h"
@@ -9,7 +10,7 @@
 #include <QJsonDocument>
 
 namespace {
-const QString kType = QStringLiteral("@type");
+using JsonFields::kType;
 const QString kExtra = QStringLiteral("@extra");
 } // namespace
 

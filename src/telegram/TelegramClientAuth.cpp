@@ -1,5 +1,6 @@
 // Sign-in by QR code, the encrypted session and logout.
 #include "telegram/SessionKey.h"
+#include "telegram/JsonFields.h"
 #include "telegram/TelegramClient.h"
 
 #include <QDir>
@@ -8,7 +9,7 @@
 #include <variant>
 
 namespace {
-const QString kType = QStringLiteral("@type");
+using JsonFields::kType;
 const QString kKeyFailure = QStringLiteral("Could not access the encrypted Telegram session key in Keychain.");
 } // namespace
 

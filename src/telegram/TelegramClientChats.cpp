@@ -1,12 +1,13 @@
 // The account's chat lists, the bot conversations among them and the chat switch.
 #include "core/JsonIds.h"
+#include "telegram/JsonFields.h"
 #include "telegram/TelegramClient.h"
 
 #include <QCollator>
 #include <algorithm>
 
 namespace {
-const QString kType = QStringLiteral("@type");
+using JsonFields::kType;
 
 QJsonObject chatListObject(const QString &list)
 {

@@ -1,12 +1,13 @@
 // Sending, deleting, pressing inline buttons and downloading in the selected chat.
 #include "core/JsonIds.h"
 #include "telegram/OutgoingText.h"
+#include "telegram/JsonFields.h"
 #include "telegram/TelegramClient.h"
 
 #include <QUuid>
 
 namespace {
-const QString kType = QStringLiteral("@type");
+using JsonFields::kType;
 
 QJsonObject formattedText(const QString &text)
 {

@@ -3,6 +3,7 @@
 #include "core/JsonIds.h"
 #include "telegram/HistoryArchive.h"
 #include "telegram/MessageConverter.h"
+#include "telegram/JsonFields.h"
 #include "telegram/TelegramClient.h"
 
 #include <QDateTime>
@@ -16,7 +17,7 @@
 #include <vector>
 
 namespace {
-const QString kType = QStringLiteral("@type");
+using JsonFields::kType;
 constexpr int kRetention = 50;
 
 double dateOf(const QJsonObject &message)

@@ -4,7 +4,6 @@
 #include <QtTest>
 #include <ctime>
 
-Q_DECLARE_METATYPE(std::optional<QString>)
 
 namespace {
 

@@ -10,7 +10,6 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-Q_DECLARE_METATYPE(std::optional<QString>)
 Q_DECLARE_METATYPE(PeekabooProvider)
 
 class TestPeekabooProviders : public QObject

@@ -6,7 +6,6 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-Q_DECLARE_METATYPE(std::optional<QString>)
 
 class TestPeekabooSkills : public QObject
 {

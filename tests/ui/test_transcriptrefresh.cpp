@@ -13,7 +13,7 @@
 
 namespace {
 
-class NullSink : public AudioSink
+class SilentSink : public AudioSink
 {
 public:
     void play(const QString &, std::function<void()>) override {}
@@ -58,7 +58,7 @@ BotMessage message(int i)
     return m;
 }
 
-QList<BotMessage> conversation(int count)
+QList<BotMessage> mixedConversation(int count)
 {
     QList<BotMessage> list;
     for (int i = 0; i < count; ++i)
@@ -76,14 +76,14 @@ struct RowState
     int textLayouts = 0;
 };
 
-struct Transcript
+struct RefreshedTranscript
 {
     TranscriptView view;
-    AudioPlayback audio{std::make_unique<NullSink>(), {}};
+    AudioPlayback audio{std::make_unique<SilentSink>(), {}};
     MessageSpeaker speaker;
     TranscriptController controller{&view, &audio, &speaker, nullptr};
 
-    Transcript()
+    RefreshedTranscript()
     {
         view.resize(365, 500);
         view.show();
@@ -114,7 +114,7 @@ struct Transcript
     // the departed row's space. Returns where the first row stood.
     int showAndLetTheOldestLeave()
     {
-        shown = conversation(30);
+        shown = mixedConversation(30);
         show(shown);
         const int top = view.orderedRows().first()->y();
         shown.removeFirst();
@@ -151,7 +151,7 @@ protected:
 
 // The row is the one from before, in the same place shifted by `shift`, and
 // nothing in it was laid out again.
-void verifyUntouched(const Transcript &t, const RowState &before, const QString &id, int shift)
+void verifyUntouched(const RefreshedTranscript &t, const RowState &before, const QString &id, int shift)
 {
     TelegramMessageRow *row = t.view.row(id);
     QVERIFY2(row == before.row, qPrintable(id));
@@ -171,8 +171,8 @@ class TestTranscriptRefresh : public QObject
 private slots:
     void newMessageLaysOutOnlyItsRow()
     {
-        Transcript t;
-        QList<BotMessage> list = conversation(30);
+        RefreshedTranscript t;
+        QList<BotMessage> list = mixedConversation(30);
         t.show(list);
         const QHash<QString, RowState> before = t.snapshot();
 
@@ -191,8 +191,8 @@ private slots:
 
     void editLaysOutOnlyTheEditedRowAndShiftsTheRowsBelow()
     {
-        Transcript t;
-        QList<BotMessage> list = conversation(30);
+        RefreshedTranscript t;
+        QList<BotMessage> list = mixedConversation(30);
         t.show(list);
         const QHash<QString, RowState> before = t.snapshot();
 
@@ -214,8 +214,8 @@ private slots:
 
     void deletionRemovesOnlyItsRow()
     {
-        Transcript t;
-        QList<BotMessage> list = conversation(30);
+        RefreshedTranscript t;
+        QList<BotMessage> list = mixedConversation(30);
         t.show(list);
         const QHash<QString, RowState> before = t.snapshot();
 
@@ -230,8 +230,8 @@ private slots:
     void oldestLeavingAsOneArrivesLeavesTheRestInPlace()
     {
         // The timeline keeps the newest 50: a new message pushes the oldest out.
-        Transcript t;
-        QList<BotMessage> list = conversation(30);
+        RefreshedTranscript t;
+        QList<BotMessage> list = mixedConversation(30);
         t.show(list);
         const QHash<QString, RowState> before = t.snapshot();
 
@@ -267,7 +267,7 @@ private slots:
 
     void aSearchAfterTheOldestLeftStartsAtTheTop()
     {
-        Transcript t;
+        RefreshedTranscript t;
         const int top = t.showAndLetTheOldestLeave();
         const QList<BotMessage> list = t.shown;
 
@@ -281,12 +281,12 @@ private slots:
 
     void anotherConversationShownWhileHiddenStartsAtTheTop()
     {
-        Transcript t;
+        RefreshedTranscript t;
         const int top = t.showAndLetTheOldestLeave();
 
         t.view.hide();
         QList<BotMessage> other;
-        for (BotMessage m : conversation(30)) {
+        for (BotMessage m : mixedConversation(30)) {
             m.id.prepend(u'x');
             other << m;
         }

@@ -1,4 +1,5 @@
 #include "SimClient.h"
+#include "SimContent.h"
 
 #include "SimScheduler.h"
 
@@ -13,11 +14,7 @@ namespace {
 
 const char kVersion[] = "1.8.67";
 
-QJsonObject typed(const char *type, QJsonObject fields = {})
-{
-    fields.insert("@type", QLatin1String(type));
-    return fields;
-}
+using SimContent::typed;
 
 QByteArray keyHash(const QString &key)
 {

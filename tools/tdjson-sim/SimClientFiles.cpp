@@ -2,14 +2,11 @@
 // demo file copied into files_directory.
 
 #include "SimClient.h"
+#include "SimContent.h"
 
 namespace {
 
-QJsonObject typed(const char *type, QJsonObject fields = {})
-{
-    fields.insert("@type", QLatin1String(type));
-    return fields;
-}
+using SimContent::typed;
 
 } // namespace
 

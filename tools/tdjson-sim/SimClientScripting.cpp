@@ -12,11 +12,7 @@
 
 namespace {
 
-QJsonObject typed(const char *type, QJsonObject fields = {})
-{
-    fields.insert("@type", QLatin1String(type));
-    return fields;
-}
+using SimContent::typed;
 
 } // namespace
 

@@ -9,11 +9,7 @@ using SimMarkup::parse;
 
 namespace {
 
-QJsonObject typed(const char *type, QJsonObject fields = {})
-{
-    fields.insert("@type", QLatin1String(type));
-    return fields;
-}
+using SimContent::typed;
 
 QJsonObject caption(const QString &markup)
 {

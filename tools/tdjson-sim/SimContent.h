@@ -11,6 +11,13 @@ class SimFiles;
 // shapes. Texts and captions take the demo markup of SimMarkup.
 namespace SimContent {
 
+// A TDLib object of the given type with the given fields.
+inline QJsonObject typed(const char *type, QJsonObject fields = {})
+{
+    fields.insert("@type", QLatin1String(type));
+    return fields;
+}
+
 QJsonObject text(const QString &markup);
 QJsonObject photo(SimFiles &files, const QString &asset, int width, int height, const QString &caption = {});
 QJsonObject document(SimFiles &files, const QString &asset, const QString &fileName, const QString &mimeType,

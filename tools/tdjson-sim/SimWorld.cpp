@@ -7,11 +7,7 @@
 
 namespace {
 
-QJsonObject typed(const char *type, QJsonObject fields = {})
-{
-    fields.insert("@type", QLatin1String(type));
-    return fields;
-}
+using SimContent::typed;
 
 QJsonObject permissions()
 {
