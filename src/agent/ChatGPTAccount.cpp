@@ -129,3 +129,5 @@ void ChatGPTAccount::chatGPTAccountStatus(StatusCompletion completion)
             completion(self ? self->statusFromOutput(output) : std::nullopt);
         });
 }
+
+#include "moc_ChatGPTAccount.cpp"

@@ -594,3 +594,5 @@ void MacTaskOrchestrator::startMacProgressAnimation()
     });
     m_macProgressTimer->start();
 }
+
+#include "moc_MacTaskOrchestrator.cpp"

@@ -163,3 +163,5 @@ void OpenAICallbackListener::drop(QTcpSocket *socket)
     socket->disconnect(this);
     socket->deleteLater();
 }
+
+#include "moc_OpenAICallbackListener.cpp"

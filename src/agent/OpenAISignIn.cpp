@@ -238,3 +238,5 @@ void OpenAISignIn::finish(bool success, const QString &message)
         MainThread::post(
             [completion = std::move(completion), success, message] { completion(success, message); });
 }
+
+#include "moc_OpenAISignIn.cpp"

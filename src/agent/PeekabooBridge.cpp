@@ -380,3 +380,5 @@ void PeekabooBridge::test(const std::optional<QString> &model, Completion comple
                           self->parse(result.standardOutput, result.standardError, result.status));
     });
 }
+
+#include "moc_PeekabooBridge.cpp"

@@ -51,3 +51,5 @@ void AfterFirstFrame::run()
     for (const auto &item : work)
         item();
 }
+
+#include "moc_AfterFirstFrame.cpp"

@@ -319,3 +319,5 @@ MacAccess *AppDelegate::macAccess() const
 {
     return m_mac ? m_mac->access() : nullptr;
 }
+
+#include "moc_AppDelegate.cpp"

@@ -97,3 +97,5 @@ bool Appearance::updateAppearance(bool lightAppearance)
     applyTheme();
     return true;
 }
+
+#include "moc_Appearance.cpp"

@@ -190,3 +190,5 @@ void AttachmentSender::sendImageFromClipboard(const QImage &image)
     });
 }
 
+
+#include "moc_AttachmentSender.cpp"

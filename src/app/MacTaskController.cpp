@@ -133,3 +133,5 @@ void MacTaskController::showPeekabooLog(QWidget *parent)
     }
     m_parts->logWindow->present();
 }
+
+#include "moc_MacTaskController.cpp"

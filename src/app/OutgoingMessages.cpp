@@ -180,3 +180,5 @@ void OutgoingMessages::sendWithCaption(const SendWithCaption &send)
     }
     m_deps.face->clearComposer();
 }
+
+#include "moc_OutgoingMessages.cpp"

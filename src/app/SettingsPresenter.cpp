@@ -159,3 +159,5 @@ void SettingsPresenter::setTheme(AppTheme theme)
         openSettings();
     m_deps.showStatus(theme.changedStatusText());
 }
+
+#include "moc_SettingsPresenter.cpp"

@@ -87,3 +87,5 @@ void SignInFlow::logOut()
                              client->logOut();
                      }));
 }
+
+#include "moc_SignInFlow.cpp"

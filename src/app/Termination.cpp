@@ -38,3 +38,5 @@ void Termination::confirm()
     m_confirmed = true;
     emit confirmed();
 }
+
+#include "moc_Termination.cpp"

@@ -94,3 +94,5 @@ void UpdatePresenter::tellBrowserFailed(const QUrl &page)
     request.buttons = {QStringLiteral("OK")};
     m_alerts.present(request, {});
 }
+
+#include "moc_UpdatePresenter.cpp"

@@ -176,3 +176,5 @@ void VoiceRecorder::encodeAndSend(const QString &rawPath, int sampleRate, const 
             m_deps.face->showStatus(QStringLiteral("Voice message sent."));
         }));
 }
+
+#include "moc_VoiceRecorder.cpp"

@@ -84,3 +84,5 @@ QPoint WindowHoverShrink::pointerPosition() const
 {
     return m_pointer ? m_pointer() : QCursor::pos();
 }
+
+#include "moc_WindowHoverShrink.cpp"

@@ -229,3 +229,5 @@ void WindowPresence::updateWindowMinSize(qreal fontScale)
     }
     m_isResizingWindowForFontScale = false;
 }
+
+#include "moc_WindowPresence.cpp"

@@ -37,3 +37,5 @@ void WorkspaceFollowing::followingChanged(bool enabled)
         m_follower.stop();
     }
 }
+
+#include "moc_WorkspaceFollowing.cpp"

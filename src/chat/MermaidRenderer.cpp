@@ -278,3 +278,5 @@ void MermaidRenderer::finishJob(const QString &key, const Result &result)
             waiter.completion(result);
     }
 }
+
+#include "moc_MermaidRenderer.cpp"

@@ -458,3 +458,5 @@ ProcessRunner::Result ProcessRunner::runBlocking(const Request &request)
     result.elapsedSeconds = clock.elapsed() / 1000.0;
     return result;
 }
+
+#include "moc_ProcessRunner.cpp"

@@ -81,3 +81,5 @@ bool HoverShrink::pointerIsOutside(const QRect &frame) const
 {
     return !frame.marginsAdded(m_host.frameMargins()).contains(m_host.pointerPosition());
 }
+
+#include "moc_HoverShrink.cpp"

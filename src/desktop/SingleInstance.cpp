@@ -111,3 +111,5 @@ bool SingleInstance::askRunningInstanceToShow() const
     }
     return false;
 }
+
+#include "moc_SingleInstance.cpp"

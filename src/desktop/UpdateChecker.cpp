@@ -177,3 +177,5 @@ void UpdateChecker::finish(const UpdateCheckResult &result)
             completion(result);
     }
 }
+
+#include "moc_UpdateChecker.cpp"

@@ -155,3 +155,5 @@ void MessageSpeaker::engineFailed(quint64 id, const QString &reason)
     if (onUnavailable)
         onUnavailable(reason);
 }
+
+#include "moc_MessageSpeaker.cpp"

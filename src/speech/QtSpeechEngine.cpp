@@ -102,3 +102,5 @@ void QtSpeechEngine::fail(const QString &reason)
     if (m_current)
         emit failed(std::exchange(m_current, 0), reason);
 }
+
+#include "moc_QtSpeechEngine.cpp"

@@ -173,3 +173,5 @@ void AudioPlayback::clear()
     if (changed)
         emit stateChanged();
 }
+
+#include "moc_AudioPlayback.cpp"

@@ -415,3 +415,5 @@ void BotFaceView::setRecordingLevel(double level, double phase)
 {
     m_composer->recordingWaveform()->setLevel(level, phase);
 }
+
+#include "moc_BotFaceView.cpp"

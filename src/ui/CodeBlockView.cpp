@@ -229,3 +229,5 @@ void CodeBlockView::paintEvent(QPaintEvent *)
     painter.setPen(QPen(m_theme.border(), M::codeBorderWidth));
     painter.drawPath(outline);
 }
+
+#include "moc_CodeBlockView.cpp"

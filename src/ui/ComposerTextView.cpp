@@ -269,3 +269,5 @@ void ComposerTextView::dropEvent(QDropEvent *event)
     }
     QTextEdit::dropEvent(event);
 }
+
+#include "moc_ComposerTextView.cpp"

@@ -320,3 +320,5 @@ void ComposerView::resizeEvent(QResizeEvent *event)
     refreshReplyBar();
     updateComposerInputHeight();
 }
+
+#include "moc_ComposerView.cpp"

@@ -137,3 +137,5 @@ void MacAccessSlider::paintEvent(QPaintEvent *)
                                icon.rect());
     }
 }
+
+#include "moc_MacAccessSlider.cpp"

@@ -142,3 +142,5 @@ void MainMenu::showAbout(const QString &version, const QString &tdlibVersion)
     box->setWindowModality(Qt::NonModal);
     box->show();
 }
+
+#include "moc_MainMenu.cpp"

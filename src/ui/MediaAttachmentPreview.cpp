@@ -69,3 +69,5 @@ void MediaAttachmentPreview::mouseMoveEvent(QMouseEvent *event)
     if (event->buttons() & Qt::LeftButton)
         move(event->globalPosition().toPoint() - m_dragOffset);
 }
+
+#include "moc_MediaAttachmentPreview.cpp"

@@ -144,3 +144,5 @@ void MermaidDiagramView::paintEvent(QPaintEvent *)
     painter.setFont(UiStyle::font(11 * m_fontScale));
     painter.drawText(rect(), Qt::AlignCenter, QStringLiteral("Drawing diagram…"));
 }
+
+#include "moc_MermaidDiagramView.cpp"

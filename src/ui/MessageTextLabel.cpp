@@ -167,3 +167,5 @@ void MessageTextLabel::paintEvent(QPaintEvent *event)
     painter.setClipRect(QRectF(0, 0, area.width(), area.height()));
     text->documentLayout()->draw(&painter, context);
 }
+
+#include "moc_MessageTextLabel.cpp"

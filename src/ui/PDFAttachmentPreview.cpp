@@ -29,3 +29,5 @@ bool PDFAttachmentPreview::isLoaded() const
 {
     return m_document->status() == QPdfDocument::Status::Ready;
 }
+
+#include "moc_PDFAttachmentPreview.cpp"

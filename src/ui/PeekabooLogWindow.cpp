@@ -161,3 +161,5 @@ void PeekabooLogWindow::revealFile(const QString &path)
 {
     FileReveal::reveal(path);
 }
+
+#include "moc_PeekabooLogWindow.cpp"

@@ -139,3 +139,5 @@ void PhotoPreview::finish(const std::optional<QImage> &image)
     if (completion)
         completion(image);
 }
+
+#include "moc_PhotoPreview.cpp"

@@ -36,3 +36,5 @@ void RecordingWaveformView::paintEvent(QPaintEvent *)
         painter.drawRoundedRect(bar, bar.width() / 2, bar.width() / 2);
     }
 }
+
+#include "moc_RecordingWaveformView.cpp"

@@ -16,3 +16,5 @@ void SettingsCardView::paintEvent(QPaintEvent *)
     painter.setBrush(colors.composer());
     painter.drawRoundedRect(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5), 10, 10);
 }
+
+#include "moc_SettingsCardView.cpp"

@@ -16,3 +16,5 @@ void SettingsSeparatorView::paintEvent(QPaintEvent *)
     QPainter painter(this);
     painter.fillRect(QRectF(0, (height() - 1) / 2.0, width(), 1), line);
 }
+
+#include "moc_SettingsSeparatorView.cpp"

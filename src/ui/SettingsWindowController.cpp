@@ -470,3 +470,5 @@ void SettingsWindowController::confirmLogOut()
             self->m_hooks.onLogOut();
     });
 }
+
+#include "moc_SettingsWindowController.cpp"

@@ -116,3 +116,5 @@ bool SignInView::isLoading() const
 {
     return !m_loading->isHidden() && m_spinner->isAnimating();
 }
+
+#include "moc_SignInView.cpp"

@@ -209,3 +209,5 @@ void SkillCompletionController::move(int step)
         m_tableView->scrollToItem(item);
     m_tableView->viewport()->update();
 }
+
+#include "moc_SkillCompletionController.cpp"

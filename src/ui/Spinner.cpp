@@ -47,3 +47,5 @@ void Spinner::paintEvent(QPaintEvent *)
         painter.rotate(30);
     }
 }
+
+#include "moc_Spinner.cpp"

@@ -24,3 +24,5 @@ void StatusDotView::paintEvent(QPaintEvent *)
     painter.setBrush(m_color);
     painter.drawEllipse(QRectF(rect()).adjusted(1, 1, -1, -1));
 }
+
+#include "moc_StatusDotView.cpp"

@@ -109,3 +109,5 @@ QImage StatusItem::makeStatusImage(int count, const QColor &labelColor, qreal de
     painter.end();
     return image;
 }
+
+#include "moc_StatusItem.cpp"

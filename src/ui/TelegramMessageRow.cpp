@@ -492,3 +492,5 @@ void TelegramMessageRow::refreshAudioButtons()
             AttachmentPresentation::buttonTitle(AttachmentPresentation::buttonAction(*it, active)));
     }
 }
+
+#include "moc_TelegramMessageRow.cpp"

@@ -63,3 +63,5 @@ void TelegramWindow::resizeEvent(QResizeEvent *event)
     QWidget::resizeEvent(event);
     emit resized();
 }
+
+#include "moc_TelegramWindow.cpp"

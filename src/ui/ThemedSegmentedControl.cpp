@@ -162,3 +162,5 @@ void ThemedSegmentedControl::paintEvent(QPaintEvent *)
         painter.drawRoundedRect(QRectF(rect()).adjusted(1.5, 1.5, -1.5, -1.5), 7, 7);
     }
 }
+
+#include "moc_ThemedSegmentedControl.cpp"

@@ -75,3 +75,5 @@ void ThemedSwitch::paintEvent(QPaintEvent *)
         painter.drawRoundedRect(outline, outline.height() / 2, outline.height() / 2);
     }
 }
+
+#include "moc_ThemedSwitch.cpp"

@@ -36,3 +36,5 @@ QString TitleBar::titlebarText(const QString &subtitle)
 {
     return subtitle.isEmpty() ? kApplicationName : kApplicationName + QStringLiteral(" — ") + subtitle;
 }
+
+#include "moc_TitleBar.cpp"

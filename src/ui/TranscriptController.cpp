@@ -216,3 +216,5 @@ void TranscriptController::setTheme(const UiTheme &theme)
     m_view->applyTheme(theme);
     showMessages(m_displayedMessages, false, true);
 }
+
+#include "moc_TranscriptController.cpp"

@@ -295,3 +295,5 @@ void TranscriptView::placeEmptyState()
     m_emptyState->setGeometry(viewport()->rect().adjusted(24, 0, -24, 0));
     m_emptyState->raise();
 }
+
+#include "moc_TranscriptView.cpp"

@@ -113,3 +113,5 @@ void WebcamPhotoCapture::finish(const std::optional<QImage> &image)
     if (auto completion = std::exchange(m_completion, {}))
         completion(image);
 }
+
+#include "moc_WebcamPhotoCapture.cpp"

@@ -101,3 +101,5 @@ void MermaidPage::finishCurrent(MermaidProtocol::Reply reply)
     emit rendered(reply);
     startNext();
 }
+
+#include "moc_MermaidPage.cpp"
