@@ -7,7 +7,6 @@
 #include <QtTest>
 
 namespace {
-const QString kShowcase = QStringLiteral("5000000101");
 
 int countWithText(const QList<BotMessage> &messages, const QString &text, bool outgoing)
 {

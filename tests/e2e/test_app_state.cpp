@@ -13,7 +13,6 @@
 #include <QtTest>
 
 namespace {
-const QString kMediaBot = QStringLiteral("5000000102");
 
 bool showsRow(AppHarness &h, const QString &id)
 {

@@ -19,7 +19,6 @@
 #include <QtTest>
 
 namespace {
-const QString kMediaBot = QStringLiteral("5000000102");
 
 // Outgoing messages carrying an attachment of this kind.
 int sentAttachments(AppHarness &h, BotMessageSegment::AttachmentKind kind, const QString &caption = {})

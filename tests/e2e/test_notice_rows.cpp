@@ -15,8 +15,6 @@
 
 namespace {
 
-const QString kShowcase = QStringLiteral("5000000101");
-
 std::optional<BotMessage> findMessage(const AppHarness &h, const QString &text)
 {
     for (const BotMessage &m : h.app->telegramMessages())

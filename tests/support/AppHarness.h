@@ -13,6 +13,10 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+// The simulator's showcase and media bots, by chat id.
+inline const QString kShowcase = QStringLiteral("5000000101");
+inline const QString kMediaBot = QStringLiteral("5000000102");
+
 // The real controller and window against the Telegram simulator, with
 // throw-away storage, in-memory secrets and scripted answers to questions.
 struct AppHarness
