@@ -1,0 +1,21 @@
+#pragma once
+
+#include <memory>
+
+// Loads the system's font configuration on another thread while the
+// application connects to the display and builds its window: the first text
+// laid out then finds it ready instead of reading it on the way to the first
+// frame. Where the system needs no such loading it does nothing. Create it
+// before the application object; it waits for the thread when it goes.
+class FontWarmup
+{
+public:
+    FontWarmup();
+    ~FontWarmup();
+    FontWarmup(const FontWarmup &) = delete;
+    FontWarmup &operator=(const FontWarmup &) = delete;
+
+private:
+    struct Worker;
+    std::unique_ptr<Worker> m_worker;
+};
