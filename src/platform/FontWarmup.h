@@ -1,6 +1,6 @@
 #pragma once
 
-#include <memory>
+#include <thread>
 
 // Loads the system's font configuration on another thread while the
 // application connects to the display and builds its window: the first text
@@ -11,11 +11,14 @@ class FontWarmup
 {
 public:
     FontWarmup();
-    ~FontWarmup();
+    ~FontWarmup()
+    {
+        if (m_thread.joinable())
+            m_thread.join();
+    }
     FontWarmup(const FontWarmup &) = delete;
     FontWarmup &operator=(const FontWarmup &) = delete;
 
 private:
-    struct Worker;
-    std::unique_ptr<Worker> m_worker;
+    std::thread m_thread;
 };
