@@ -16,7 +16,6 @@
 #include "app/WindowHoverShrink.h"
 #include "app/WindowPresence.h"
 #include "app/WorkspaceFollowing.h"
-#include "chat/AttachmentPresentation.h"
 #include "core/Guarded.h"
 #include "desktop/AeroSpaceWorkspaceFollower.h"
 #include "desktop/SingleInstance.h"
@@ -82,6 +81,8 @@ void AppDelegate::applicationDidFinishLaunching()
     constexpr int firstFrameFallbackMs = 500;
     m_afterFirstFrame = std::make_unique<AfterFirstFrame>(m_window.get(), firstFrameFallbackMs);
     m_afterFirstFrame->add([this] {
+        // Built before the client starts, so that every answer finds it.
+        buildChatFace();
         m_statusItem->placeInTray();
         // The sign-in face is already up; the client only begins to receive.
         if (m_client && !isTerminating())
@@ -114,8 +115,6 @@ void AppDelegate::createWindow()
     m_signIn = new SignInView(m_window.get());
     m_signIn->hide();
     m_diagrams = std::make_unique<MermaidRenderer>(m_env.diagrams);
-    m_botFace = new BotFaceView(m_window.get(), m_diagrams.get());
-    m_botFace->hide();
 }
 
 void AppDelegate::createCollaborators()
@@ -124,56 +123,7 @@ void AppDelegate::createCollaborators()
     m_signInFlow = std::make_unique<SignInFlow>(m_signIn, *m_alerts, client);
     m_updates = std::make_unique<UpdatePresenter>(*m_alerts);
     m_mainMenu->setUpdateChecker([this] { m_updates->checkForUpdates(); });
-
-    OutgoingMessages::Dependencies outgoing;
-    outgoing.client = client;
-    outgoing.selection = &m_selection;
-    outgoing.face = m_botFace;
-    outgoing.alerts = m_alerts;
-    outgoing.window = [this] { return static_cast<QWidget *>(m_window.get()); };
-    outgoing.chooseSaveLocation = m_env.chooseSaveLocation;
-    m_outgoing = std::make_unique<OutgoingMessages>(std::move(outgoing));
-
-    AttachmentSender::Dependencies attachments;
-    attachments.client = client;
-    attachments.selection = &m_selection;
-    attachments.face = m_botFace;
-    attachments.outgoing = m_outgoing.get();
-    attachments.alerts = m_alerts;
-    attachments.window = [this] { return static_cast<QWidget *>(m_window.get()); };
-    attachments.camera = m_env.camera;
-    attachments.cameraTiming = m_env.cameraTiming;
-    m_attachments = std::make_unique<AttachmentSender>(std::move(attachments));
-
-    VoiceRecorder::Dependencies voice;
-    voice.client = client;
-    voice.selection = &m_selection;
-    voice.face = m_botFace;
-    voice.alerts = m_alerts;
-    voice.microphone = m_env.microphone;
-    voice.ffmpegCandidates = AttachmentPresentation::ffmpegCandidates();
-    m_voice = std::make_unique<VoiceRecorder>(std::move(voice));
-
-    MacTaskController::Dependencies mac;
-    mac.settings = m_env.settings;
-    mac.secrets = m_env.secrets;
-    mac.alerts = m_alerts;
-    mac.options = m_env.macTasks;
-    mac.client = client;
-    mac.selection = &m_selection;
-    mac.face = m_botFace;
-    mac.setSubtitle = [this](const QString &text) { m_window->setSubtitle(text); };
-    mac.reopenWindow = [this] { m_presence->reopen(); };
-    m_mac = std::make_unique<MacTaskController>(std::move(mac));
-    connect(m_mac.get(), &MacTaskController::accessChanged, this, &AppDelegate::refreshSettingsWindow);
-
-    m_readAloud = std::make_unique<ReadAloud>(*m_env.settings, m_botFace, m_env.speechEngine, m_env.mediaPlayers);
-
-    m_hoverShrink = std::make_unique<WindowHoverShrink>(*m_env.settings, m_window.get(), m_botFace,
-                                                        m_env.pointerPosition, m_env.hoverExitPollMs);
-
-    wireBotFace();
-    m_appearance->attach(m_window.get(), m_signIn, m_botFace);
+    m_appearance->attach(m_window.get(), m_signIn);
     createSettingsPresenter();
 }
 
@@ -231,7 +181,7 @@ void AppDelegate::showBots()
 {
     if (!m_window)
         return;
-    m_window->setFace(m_botFace);
+    m_window->setFace(botFace());
     m_window->setSubtitle(selectedChat() ? selectedChat()->title : QString());
     m_botFace->focusComposer();
 }
@@ -280,6 +230,7 @@ void AppDelegate::onLoggedOut()
     m_selection.reset();
     m_unread.reset();
     refreshStatusItem();
+    buildChatFace();
     m_outgoing->reset();
     m_botFace->clearReplyBar();
     m_botFace->transcript()->reset();
@@ -310,14 +261,16 @@ bool AppDelegate::isTerminating() const
     return m_termination->isPending();
 }
 
-MacTaskOrchestrator *AppDelegate::macTasks() const
+MacTaskOrchestrator *AppDelegate::macTasks()
 {
-    return m_mac ? m_mac->orchestrator() : nullptr;
+    buildChatFace();
+    return m_mac->orchestrator();
 }
 
-MacAccess *AppDelegate::macAccess() const
+MacAccess *AppDelegate::macAccess()
 {
-    return m_mac ? m_mac->access() : nullptr;
+    buildChatFace();
+    return m_mac->access();
 }
 
 #include "moc_AppDelegate.cpp"

@@ -67,21 +67,23 @@ public:
     TelegramWindow *window() const { return m_window.get(); }
     MermaidRenderer *diagrams() const { return m_diagrams.get(); }
     SignInView *signInView() const { return m_signIn; }
-    BotFaceView *botFace() const { return m_botFace; }
+    // The chat face and what works on it are built after the sign-in face's
+    // first frame; asking for one of them earlier builds them then.
+    BotFaceView *botFace();
     TelegramClient *client() const { return m_client.get(); }
     const QList<BotConversation> &botChats() const { return m_selection.botChats(); }
     const std::optional<BotConversation> &selectedChat() const { return m_selection.selectedChat(); }
-    const QList<BotMessage> &telegramMessages() const;
+    const QList<BotMessage> &telegramMessages();
     bool telegramAuthorized() const;
     bool passwordPromptIsOpen() const;
     int pendingUnreadCount() const { return m_unread.pendingUnreadCount(); }
     bool isTerminating() const;
-    MacTaskOrchestrator *macTasks() const;
-    MacAccess *macAccess() const;
+    MacTaskOrchestrator *macTasks();
+    MacAccess *macAccess();
     StatusItem *statusItem() const { return m_statusItem.get(); }
     WindowPresence *presence() const { return m_presence.get(); }
     SettingsPresenter *settingsPresenter() const { return m_settings.get(); }
-    WindowHoverShrink *hoverShrink() const { return m_hoverShrink.get(); }
+    WindowHoverShrink *hoverShrink();
     MainMenu *mainMenu() const { return m_mainMenu.get(); }
     // The settings window's switch for shrinking the window to its composer.
     void toggleHoverShrink();
@@ -105,6 +107,8 @@ private:
 
     void createWindow();
     void createCollaborators();
+    // Idempotent: the first call builds the chat face and its collaborators.
+    void buildChatFace();
     void createTelegramClient();
     void startTelegramClient();
     void wireClient();

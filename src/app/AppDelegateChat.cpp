@@ -1,12 +1,15 @@
 // The controller's side of the bot list, the selection and the message hand-off.
 #include "app/AppDelegate.h"
 
+#include "app/Appearance.h"
 #include "app/AttachmentSender.h"
 #include "app/MacTaskController.h"
 #include "app/OutgoingMessages.h"
+#include "app/ReadAloud.h"
 #include "app/VoiceRecorder.h"
 #include "app/WindowHoverShrink.h"
 #include "app/WindowPresence.h"
+#include "chat/AttachmentPresentation.h"
 #include "chat/ComposerInput.h"
 #include "core/Alerts.h"
 #include "core/Guarded.h"
@@ -14,6 +17,76 @@
 #include "ui/BotFaceView.h"
 #include "ui/TelegramWindow.h"
 #include "ui/TranscriptController.h"
+
+void AppDelegate::buildChatFace()
+{
+    if (m_botFace)
+        return;
+    m_botFace = new BotFaceView(m_window.get(), m_diagrams.get());
+    m_botFace->hide();
+    const auto client = [this] { return m_client.get(); };
+
+    OutgoingMessages::Dependencies outgoing;
+    outgoing.client = client;
+    outgoing.selection = &m_selection;
+    outgoing.face = m_botFace;
+    outgoing.alerts = m_alerts;
+    outgoing.window = [this] { return static_cast<QWidget *>(m_window.get()); };
+    outgoing.chooseSaveLocation = m_env.chooseSaveLocation;
+    m_outgoing = std::make_unique<OutgoingMessages>(std::move(outgoing));
+
+    AttachmentSender::Dependencies attachments;
+    attachments.client = client;
+    attachments.selection = &m_selection;
+    attachments.face = m_botFace;
+    attachments.outgoing = m_outgoing.get();
+    attachments.alerts = m_alerts;
+    attachments.window = [this] { return static_cast<QWidget *>(m_window.get()); };
+    attachments.camera = m_env.camera;
+    attachments.cameraTiming = m_env.cameraTiming;
+    m_attachments = std::make_unique<AttachmentSender>(std::move(attachments));
+
+    VoiceRecorder::Dependencies voice;
+    voice.client = client;
+    voice.selection = &m_selection;
+    voice.face = m_botFace;
+    voice.alerts = m_alerts;
+    voice.microphone = m_env.microphone;
+    voice.ffmpegCandidates = AttachmentPresentation::ffmpegCandidates();
+    m_voice = std::make_unique<VoiceRecorder>(std::move(voice));
+
+    MacTaskController::Dependencies mac;
+    mac.settings = m_env.settings;
+    mac.secrets = m_env.secrets;
+    mac.alerts = m_alerts;
+    mac.options = m_env.macTasks;
+    mac.client = client;
+    mac.selection = &m_selection;
+    mac.face = m_botFace;
+    mac.setSubtitle = [this](const QString &text) { m_window->setSubtitle(text); };
+    mac.reopenWindow = [this] { m_presence->reopen(); };
+    m_mac = std::make_unique<MacTaskController>(std::move(mac));
+    connect(m_mac.get(), &MacTaskController::accessChanged, this, &AppDelegate::refreshSettingsWindow);
+
+    m_readAloud =
+        std::make_unique<ReadAloud>(*m_env.settings, m_botFace, m_env.speechEngine, m_env.mediaPlayers);
+    m_hoverShrink = std::make_unique<WindowHoverShrink>(*m_env.settings, m_window.get(), m_botFace,
+                                                        m_env.pointerPosition, m_env.hoverExitPollMs);
+    wireBotFace();
+    m_appearance->attachBotFace(m_botFace);
+}
+
+BotFaceView *AppDelegate::botFace()
+{
+    buildChatFace();
+    return m_botFace;
+}
+
+WindowHoverShrink *AppDelegate::hoverShrink()
+{
+    buildChatFace();
+    return m_hoverShrink.get();
+}
 
 void AppDelegate::wireBotFace()
 {
@@ -54,13 +127,14 @@ void AppDelegate::wireBotFace()
     actions.saveAttachment = guarded(outgoing, &OutgoingMessages::saveAttachment);
 }
 
-const QList<BotMessage> &AppDelegate::telegramMessages() const
+const QList<BotMessage> &AppDelegate::telegramMessages()
 {
-    return m_botFace->transcript()->telegramMessages();
+    return botFace()->transcript()->telegramMessages();
 }
 
 void AppDelegate::onBotsChanged(const QList<BotConversation> &bots)
 {
+    buildChatFace();
     const auto stored = m_selection.reconcile(bots);
     if (m_selection.selectedChat() && !stored) {
         m_botFace->setComposerPlaceholder(ComposerInput::placeholder(m_selection.selectedChat()->title));
@@ -74,6 +148,7 @@ void AppDelegate::onBotsChanged(const QList<BotConversation> &bots)
 
 void AppDelegate::selectBot(const BotConversation &conversation)
 {
+    buildChatFace();
     m_selection.select(conversation);
     m_unread.selectionChanged(conversation.id);
     updateSelectedChatUnreadBadge();
@@ -123,6 +198,7 @@ void AppDelegate::onMessagesChanged(const QString &chatID, const QList<BotMessag
     // A list for a chat that is no longer selected (queued before a switch) is stale.
     if (!m_selection.accepts(chatID))
         return;
+    buildChatFace();
     TranscriptController *transcript = m_botFace->transcript();
     const bool firstList = m_selection.historyArrived();
     // The history that just arrived is neither counted nor read aloud.
@@ -141,6 +217,7 @@ void AppDelegate::onMessagesChanged(const QString &chatID, const QList<BotMessag
 
 void AppDelegate::setRemoteTyping(bool typing)
 {
+    buildChatFace();
     m_botFace->transcript()->setRemoteTyping(typing);
 }
 

@@ -17,7 +17,10 @@
 
 void AppDelegate::createSettingsPresenter()
 {
-    const auto bridge = [this] { return m_mac ? m_mac->bridge() : nullptr; };
+    const auto bridge = [this] {
+        buildChatFace();
+        return m_mac->bridge();
+    };
     m_agentSetup = std::make_unique<PeekabooToolSetup>(bridge);
 
     SettingsPresenter::Dependencies settings;
@@ -37,12 +40,12 @@ void AppDelegate::createSettingsPresenter()
         refreshStatusItem();
         return true;
     };
-    settings.hoverShrinkEnabled = [this] { return m_hoverShrink->hoverShrinkEnabled(); };
-    settings.toggleHoverShrink = [this] { m_hoverShrink->toggleHoverShrink(); };
+    settings.hoverShrinkEnabled = [this] { return hoverShrink()->hoverShrinkEnabled(); };
+    settings.toggleHoverShrink = [this] { hoverShrink()->toggleHoverShrink(); };
     settings.followActiveSpaceEnabled = [this] { return m_presence->followActiveSpaceEnabled(); };
     settings.toggleFollowActiveSpace = [this] { m_presence->toggleFollowActiveSpace(); };
     settings.logOut = [this] { logOut(); };
-    settings.showStatus = [this](const QString &text) { m_botFace->showStatus(text); };
+    settings.showStatus = [this](const QString &text) { botFace()->showStatus(text); };
     settings.speechEngine = m_env.speechEngine ? m_env.speechEngine : [] {
         return std::unique_ptr<SpeechEngine>(new QtSpeechEngine);
     };

@@ -17,7 +17,7 @@
 
 void AppDelegate::toggleHoverShrink()
 {
-    m_hoverShrink->toggleHoverShrink();
+    hoverShrink()->toggleHoverShrink();
     refreshSettingsWindow();
 }
 
@@ -30,8 +30,8 @@ void AppDelegate::installMainMenu()
     });
     connect(m_mainMenu.get(), &MainMenu::quitRequested, this, &AppDelegate::requestTermination);
     connect(m_mainMenu.get(), &MainMenu::peekabooLogRequested, this, [this] {
-        if (m_mac)
-            m_mac->showPeekabooLog(m_window.get());
+        buildChatFace();
+        m_mac->showPeekabooLog(m_window.get());
     });
     connect(m_mainMenu.get(), &MainMenu::searchRequested, this, [this] {
         if (m_window->face() == m_botFace)

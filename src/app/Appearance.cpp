@@ -57,12 +57,17 @@ void Appearance::installApplicationIcon()
     QApplication::setWindowIcon(AppIcon::icon());
 }
 
-void Appearance::attach(TelegramWindow *window, SignInView *signIn, BotFaceView *botFace)
+void Appearance::attach(TelegramWindow *window, SignInView *signIn)
 {
     m_window = window;
     m_signIn = signIn;
-    m_botFace = botFace;
     applyTheme();
+}
+
+void Appearance::attachBotFace(BotFaceView *botFace)
+{
+    m_botFace = botFace;
+    m_botFace->applyTheme(currentTheme());
 }
 
 void Appearance::applyTheme()

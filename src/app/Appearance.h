@@ -23,7 +23,9 @@ public:
     // The application's style, palette and icon, before any window exists.
     void applyAppearance();
     void installApplicationIcon();
-    void attach(TelegramWindow *window, SignInView *signIn, BotFaceView *botFace);
+    void attach(TelegramWindow *window, SignInView *signIn);
+    // The chat face comes later than the window: it is themed when it arrives.
+    void attachBotFace(BotFaceView *botFace);
     // Recolours every attached view.
     void applyTheme();
     // False when the theme is already current.

@@ -88,13 +88,17 @@ private slots:
         QVERIFY(h.secrets.read(SessionKey::service, SessionKey::account).data != oldKey);
     }
 
-    // The window is on screen before TDLib loads and before the tray icon asks the desktop for a tray.
-    void tdlibStartsOnlyAfterTheFirstFrame()
+    // The window is on screen before TDLib loads, before the tray icon asks the
+    // desktop for a tray and before the chat face is built; the face is there
+    // before TDLib answers.
+    void tdlibAndTheChatFaceWaitForTheFirstFrame()
     {
         AppHarness h(R"({"scan_delay_ms":0})");
         QVERIFY(h.app->client());
         QVERIFY(!h.app->client()->isReceiving());
+        QVERIFY(!h.app->window()->findChild<BotFaceView *>());
         QTRY_VERIFY_WITH_TIMEOUT(h.app->client()->isReceiving(), 5000);
+        QVERIFY(h.app->window()->findChild<BotFaceView *>());
         QVERIFY(h.app->window()->isVisible());
         QTRY_VERIFY_WITH_TIMEOUT(h.app->telegramAuthorized(), 10000);
     }
@@ -117,10 +121,13 @@ private slots:
     {
         QTest::addColumn<QString>("library");
         QTest::addColumn<QString>("reason");
-        QTest::newRow("missing") << "/nonexistent/libtdjson.so" << "/nonexistent/libtdjson.so does not exist";
-        QTest::newRow("damaged") << "damaged" << "libtdjson.so";
+        QTest::newRow("missing") << "/nonexistent/libtdjson.so"
+                                 << "/nonexistent/libtdjson.so does not exist";
+        QTest::newRow("damaged") << "damaged"
+                                 << "libtdjson.so";
         const QString qtCore = QLibraryInfo::path(QLibraryInfo::LibrariesPath) + "/libQt6Core.so.6";
-        QTest::newRow("wrong library") << qtCore << "does not export td_create_client_id, td_send and td_receive";
+        QTest::newRow("wrong library")
+            << qtCore << "does not export td_create_client_id, td_send and td_receive";
     }
     void anUnusableLibraryIsReportedNotFatal()
     {
