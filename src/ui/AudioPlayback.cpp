@@ -2,53 +2,39 @@
 
 #include "chat/AttachmentPresentation.h"
 #include "core/ProcessRunner.h"
+#include "ui/MediaModule.h"
 
-#include <QAudioOutput>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QMediaPlayer>
 #include <QTimer>
 #include <QUrl>
 #include <QUuid>
 
 namespace {
 
-// Plays through the default audio output, created on first use.
-class MultimediaSink : public AudioSink
+// The media library's speaker, loaded on the first play: most starts never
+// play a voice note. Without the library a note ends at once.
+class DeferredSpeaker : public AudioSink
 {
 public:
     void play(const QString &path, std::function<void()> finished) override
     {
-        if (!m_player) {
-            m_player = std::make_unique<QMediaPlayer>();
-            m_output = std::make_unique<QAudioOutput>();
-            m_player->setAudioOutput(m_output.get());
-            QObject::connect(m_player.get(), &QMediaPlayer::mediaStatusChanged, m_player.get(),
-                             [this](QMediaPlayer::MediaStatus status) {
-                                 if (status == QMediaPlayer::EndOfMedia ||
-                                     status == QMediaPlayer::InvalidMedia)
-                                     if (auto done = std::exchange(m_finished, {}))
-                                         done();
-                             });
-        }
-        m_finished = std::move(finished);
-        m_player->setSource(QUrl::fromLocalFile(path));
-        m_player->play();
+        if (!m_speaker)
+            m_speaker = MediaModule::speaker();
+        if (m_speaker)
+            m_speaker->play(path, std::move(finished));
+        else
+            finished();
     }
     void stop() override
     {
-        m_finished = {};
-        if (m_player) {
-            m_player->stop();
-            m_player->setSource(QUrl());
-        }
+        if (m_speaker)
+            m_speaker->stop();
     }
 
 private:
-    std::unique_ptr<QMediaPlayer> m_player;
-    std::unique_ptr<QAudioOutput> m_output;
-    std::function<void()> m_finished;
+    std::unique_ptr<AudioSink> m_speaker;
 };
 
 // A voice note converts in well under a second; a wedged ffmpeg must not keep "Pause" forever.
@@ -57,7 +43,7 @@ constexpr std::chrono::seconds conversionTimeLimit{60};
 } // namespace
 
 AudioPlayback::AudioPlayback(QObject *parent)
-    : AudioPlayback(std::make_unique<MultimediaSink>(), AttachmentPresentation::ffmpegCandidates(), parent)
+    : AudioPlayback(std::make_unique<DeferredSpeaker>(), AttachmentPresentation::ffmpegCandidates(), parent)
 {
 }
 

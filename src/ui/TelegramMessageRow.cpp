@@ -10,8 +10,8 @@
 #include "ui/CodeBlockView.h"
 #include "ui/IconTable.h"
 #include "ui/MediaAttachmentPreview.h"
+#include "ui/MediaModule.h"
 #include "ui/MessageTextLabel.h"
-#include "ui/PDFAttachmentPreview.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -428,9 +428,14 @@ void TelegramMessageRow::attachmentAction(int tag)
     }
     switch (segment.attachmentKind) {
     case BotMessageSegment::AttachmentKind::Pdf: {
-        QPointer<PDFAttachmentPreview> &preview = m_pdfPreviews[tag];
+        QPointer<QWidget> &preview = m_pdfPreviews[tag];
         if (!preview) {
-            preview = new PDFAttachmentPreview(*segment.localPath, segment.name);
+            preview = MediaModule::pdfPreview(*segment.localPath, segment.name, nullptr);
+            // The system's viewer may read what ours cannot (or is missing).
+            if (!preview) {
+                QDesktopServices::openUrl(QUrl::fromLocalFile(*segment.localPath));
+                break;
+            }
             preview->setPalette(palette());
         }
         preview->show();

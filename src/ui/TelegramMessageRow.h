@@ -16,7 +16,6 @@ class MermaidRenderer;
 class MessageSpeaker;
 class MediaAttachmentPreview;
 class MessageRowLayout;
-class PDFAttachmentPreview;
 class QBoxLayout;
 class QLabel;
 class QPushButton;
@@ -143,7 +142,7 @@ private:
     QHash<int, BotMessageSegment> m_attachmentSegments;
     QHash<int, QPushButton *> m_attachmentButtons;
     QHash<int, QPointer<MediaAttachmentPreview>> m_mediaPreviews;
-    QHash<int, QPointer<PDFAttachmentPreview>> m_pdfPreviews;
+    QHash<int, QPointer<QWidget>> m_pdfPreviews;
     struct ImagePreview
     {
         QLabel *view = nullptr;

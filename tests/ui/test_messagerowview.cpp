@@ -8,13 +8,26 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QDesktopServices>
 #include <QLabel>
+#include <QPdfDocument>
+#include <QPdfView>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QToolButton>
 
 namespace {
+
+// Receives what the row hands to the system's default application.
+class UrlCatcher : public QObject
+{
+    Q_OBJECT
+public:
+    QList<QUrl> opened;
+public slots:
+    void open(const QUrl &url) { opened << url; }
+};
 
 BotMessage messageWith(const QList<BotMessageSegment> &segments, const QString &text = QString())
 {
@@ -240,18 +253,20 @@ private slots:
         QTest::addColumn<QString>("reason");
         QTest::addColumn<QString>("line");
         QTest::addColumn<bool>("downloadEnabled");
-        QTest::newRow("at rest") << std::optional<BotFileTransfer>() << false << "" << "" << true;
+        QTest::newRow("at rest") << std::optional<BotFileTransfer>() << false << ""
+                                 << "" << true;
         QTest::newRow("downloading") << std::optional(BotFileTransfer{D::Download, 40, 100}) << false << ""
                                      << "Downloading… 40 %" << false;
         QTest::newRow("sending") << std::optional(BotFileTransfer{D::Upload, 60, 100}) << false << ""
                                  << "Sending… 60 %" << true;
         QTest::newRow("sending, size unknown")
-            << std::optional(BotFileTransfer{D::Upload, 0, 0}) << false << "" << "Sending…" << true;
+            << std::optional(BotFileTransfer{D::Upload, 0, 0}) << false << ""
+            << "Sending…" << true;
         QTest::newRow("refused, reason shown literally")
             << std::optional<BotFileTransfer>() << true << "<b>FILE_PARTS_INVALID</b>"
             << "Could not send: <b>FILE_PARTS_INVALID</b>" << true;
-        QTest::newRow("refused without a reason")
-            << std::optional<BotFileTransfer>() << true << "" << "Could not send." << true;
+        QTest::newRow("refused without a reason") << std::optional<BotFileTransfer>() << true << ""
+                                                  << "Could not send." << true;
     }
     void attachmentLinesShowTransferAndFailure()
     {
@@ -260,8 +275,8 @@ private slots:
         QFETCH(QString, reason);
         QFETCH(QString, line);
         QFETCH(bool, downloadEnabled);
-        BotMessageSegment segment = BotMessageSegment::makeAttachment(BotMessageSegment::AttachmentKind::Pdf, "f1",
-                                                                      "report.pdf", std::nullopt);
+        BotMessageSegment segment = BotMessageSegment::makeAttachment(BotMessageSegment::AttachmentKind::Pdf,
+                                                                      "f1", "report.pdf", std::nullopt);
         segment.transfer = transfer;
         BotMessage message = messageWith({segment});
         message.isOutgoing = true;
@@ -276,6 +291,52 @@ private slots:
         }
         QCOMPARE(lines, line.isEmpty() ? QStringList{} : QStringList{line});
         QCOMPARE(row.attachmentButton(1)->isEnabled(), downloadEnabled);
+    }
+
+    // A downloaded PDF opens in a window of its own (the media library's), once;
+    // a file that is no PDF goes to the system's viewer instead.
+    void pdfAttachmentsOpenInAWindowOfTheirOwn()
+    {
+        QTemporaryDir dir;
+        const QString pdf = dir.filePath("report.pdf");
+        const QString broken = dir.filePath("broken.pdf");
+        const auto write = [](const QString &path, const QByteArray &bytes) {
+            QFile file(path);
+            return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+        };
+        QVERIFY(write(pdf, "%PDF-1.4\n1 0 obj<</Type/Catalog/Pages 2 0 R>>endobj\n"
+                           "2 0 obj<</Type/Pages/Kids[3 0 R]/Count 1>>endobj\n"
+                           "3 0 obj<</Type/Page/Parent 2 0 R/MediaBox[0 0 200 200]>>endobj\n"
+                           "trailer<</Root 1 0 R>>\n%%EOF\n"));
+        QVERIFY(write(broken, "<html>not a PDF</html>"));
+        using Kind = BotMessageSegment::AttachmentKind;
+        MessageRowContext context;
+        TelegramMessageRow row(
+            messageWith({BotMessageSegment::makeAttachment(Kind::Pdf, "f1", "<b>Q3</b>.pdf", pdf),
+                         BotMessageSegment::makeAttachment(Kind::Pdf, "f2", "broken.pdf", broken)}),
+            context);
+        const auto pdfWindows = [] {
+            QList<QWidget *> found;
+            for (QWidget *w : QApplication::topLevelWidgets())
+                if (w->findChild<QPdfView *>() && w->isVisible())
+                    found << w;
+            return found;
+        };
+
+        row.attachmentButton(1)->click();
+        QCOMPARE(pdfWindows().size(), 1);
+        QWidget *window = pdfWindows().first();
+        QCOMPARE(window->windowTitle(), QStringLiteral("<b>Q3</b>.pdf"));
+        QCOMPARE(window->findChild<QPdfView *>()->document()->pageCount(), 1);
+        row.attachmentButton(1)->click();
+        QCOMPARE(pdfWindows(), QList<QWidget *>{window});
+
+        UrlCatcher catcher;
+        QDesktopServices::setUrlHandler("file", &catcher, "open");
+        row.attachmentButton(2)->click();
+        QDesktopServices::unsetUrlHandler("file");
+        QCOMPARE(catcher.opened, QList<QUrl>{QUrl::fromLocalFile(broken)});
+        QCOMPARE(pdfWindows().size(), 1);
     }
 
     void inlineKeyboardPressesItsButton()
