@@ -1,11 +1,11 @@
 #include "agent/PeekabooLog.h"
 
+#include "core/SafeFileCopy.h"
 #include "platform/AppPaths.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 namespace {
 
@@ -105,11 +105,7 @@ void PeekabooLog::applySizeBound()
     // Start at a line start: the cut may fall inside a line or a character.
     const qsizetype newline = tail.indexOf('\n');
     tail = newline < 0 ? QByteArray() : tail.mid(newline + 1);
-    QSaveFile save(m_path);
-    if (!save.open(QIODevice::WriteOnly))
-        return;
-    save.write(tail);
-    save.commit();
+    SafeFileCopy::replaceWith(m_path, tail, nullptr);
 }
 
 QString PeekabooLog::read() const

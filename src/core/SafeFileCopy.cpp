@@ -44,4 +44,21 @@ bool replace(const QString &source, const QString &target, QString *error)
     return true;
 }
 
+bool replaceWith(const QString &target, const QByteArray &bytes, QString *error)
+{
+    QSaveFile out(target);
+    if (!out.open(QIODevice::WriteOnly) || out.write(bytes) != bytes.size()) {
+        if (error)
+            *error = out.errorString();
+        out.cancelWriting();
+        return false;
+    }
+    if (!out.commit()) {
+        if (error)
+            *error = out.errorString();
+        return false;
+    }
+    return true;
+}
+
 } // namespace SafeFileCopy

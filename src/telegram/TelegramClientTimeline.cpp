@@ -1,16 +1,16 @@
 // The selected chat's timeline: the newest 50 raw messages, the per-chat
 // archive, placeholder collapsing and deletion hiding.
 #include "core/JsonIds.h"
+#include "core/SafeFileCopy.h"
 #include "telegram/HistoryArchive.h"
-#include "telegram/MessageConverter.h"
 #include "telegram/JsonFields.h"
+#include "telegram/MessageConverter.h"
 #include "telegram/TelegramClient.h"
 
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QJsonDocument>
-#include <QSaveFile>
 #include <QTimer>
 #include <algorithm>
 #include <tuple>
@@ -32,7 +32,8 @@ QString sendSignature(const QJsonObject &message)
     QString text = content.value(QStringLiteral("text")).toObject().value(QStringLiteral("text")).toString();
     if (text.isEmpty())
         text = content.value(QStringLiteral("caption")).toObject().value(QStringLiteral("text")).toString();
-    return (message.value(QStringLiteral("is_outgoing")).toBool() ? QStringLiteral("true") : QStringLiteral("false")) +
+    return (message.value(QStringLiteral("is_outgoing")).toBool() ? QStringLiteral("true")
+                                                                  : QStringLiteral("false")) +
            u'|' + content.value(kType).toString() + u'|' + text;
 }
 
@@ -113,14 +114,18 @@ void TelegramClient::publishMessages(const QJsonArray &messages, bool markRead)
     QList<QJsonObject> sorted = sortedRawMessages();
     if (sorted.size() > kRetention) {
         for (qsizetype i = 0; i < sorted.size() - kRetention; ++i)
-            m_rawMessages.remove(JsonIds::idString(sorted[i].value(QStringLiteral("id"))).value_or(QString()));
+            m_rawMessages.remove(
+                JsonIds::idString(sorted[i].value(QStringLiteral("id"))).value_or(QString()));
         sorted.remove(0, sorted.size() - kRetention);
     }
     saveArchivedHistory(sorted);
     publishCurrentMessages(sorted);
 }
 
-void TelegramClient::publishCurrentMessages() { publishCurrentMessages(sortedRawMessages()); }
+void TelegramClient::publishCurrentMessages()
+{
+    publishCurrentMessages(sortedRawMessages());
+}
 
 void TelegramClient::publishCurrentMessages(const QList<QJsonObject> &sorted, bool requestDownloads)
 {
@@ -175,14 +180,18 @@ void TelegramClient::collapseSendPlaceholders()
         if (message.contains(QStringLiteral("sending_state"))) {
             const double date = dateOf(message);
             const QList<double> dates = confirmed.value(sendSignature(message));
-            drop = std::any_of(dates.begin(), dates.end(), [date](double d) { return std::abs(d - date) <= 5.0; }) ||
+            drop = std::any_of(dates.begin(), dates.end(),
+                               [date](double d) { return std::abs(d - date) <= 5.0; }) ||
                    date < now - 600.0;
         }
         it = drop ? m_rawMessages.erase(it) : std::next(it);
     }
 }
 
-void TelegramClient::saveArchivedHistory() { saveArchivedHistory(sortedRawMessages()); }
+void TelegramClient::saveArchivedHistory()
+{
+    saveArchivedHistory(sortedRawMessages());
+}
 
 void TelegramClient::saveArchivedHistory(const QList<QJsonObject> &sorted)
 {
@@ -194,12 +203,9 @@ void TelegramClient::saveArchivedHistory(const QList<QJsonObject> &sorted)
     const QString path = historyFilePath(*m_currentChatID);
     if (!QDir().mkpath(QFileInfo(path).absolutePath()))
         return;
-    // Written whole and atomically: a crash never leaves half an archive.
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return;
-    file.write(QJsonDocument(array).toJson(QJsonDocument::Compact));
-    file.commit();
+    // Written whole and atomically: a crash or a full disk never leaves half
+    // an archive; the next change writes everything again.
+    SafeFileCopy::replaceWith(path, QJsonDocument(array).toJson(QJsonDocument::Compact), nullptr);
 }
 
 void TelegramClient::loadArchivedHistory(const QString &chatID)
