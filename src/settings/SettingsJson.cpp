@@ -42,7 +42,10 @@ bool write(QIODevice &device, const QSettings::SettingsMap &map)
         else
             object.insert(it.key(), v.toString());
     }
-    return device.write(QJsonDocument(object).toJson(QJsonDocument::Indented)) >= 0;
+    // A full disk may take only part of it without an error: the settings
+    // file is replaced only by a whole one.
+    const QByteArray bytes = QJsonDocument(object).toJson(QJsonDocument::Indented);
+    return device.write(bytes) == bytes.size();
 }
 
 bool isDamaged(const QByteArray &contents)

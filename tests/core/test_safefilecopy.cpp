@@ -1,13 +1,12 @@
 // Replacing a file whole or not at all, even when the disk takes only part of
 // a write: the file-size limit cuts a write short exactly as a full disk does.
 #include "core/SafeFileCopy.h"
+#include "support/FileSizeLimit.h"
 #include "support/TestMain.h"
 
 #include <QFile>
 #include <QTemporaryDir>
 #include <QtTest>
-#include <csignal>
-#include <sys/resource.h>
 
 namespace {
 
@@ -22,31 +21,6 @@ bool write(const QString &path, const QByteArray &bytes)
     QFile file(path);
     return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
 }
-
-// Files may grow to `limit` bytes while it lives; beyond, writes are cut short.
-class FileSizeLimit
-{
-public:
-    explicit FileSizeLimit(rlim_t limit)
-    {
-        ::getrlimit(RLIMIT_FSIZE, &m_saved);
-        m_handler = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit limited = m_saved;
-        limited.rlim_cur = limit;
-        m_active = ::setrlimit(RLIMIT_FSIZE, &limited) == 0;
-    }
-    ~FileSizeLimit()
-    {
-        ::setrlimit(RLIMIT_FSIZE, &m_saved);
-        std::signal(SIGXFSZ, m_handler);
-    }
-    bool isActive() const { return m_active; }
-
-private:
-    rlimit m_saved{};
-    void (*m_handler)(int) = nullptr;
-    bool m_active = false;
-};
 
 } // namespace
 

@@ -1,13 +1,15 @@
 // Every preference key with its type, default and reading rule.
 #include "agent/MacAccessLevel.h"
 #include "agent/PeekabooSettings.h"
-#include "support/TestMain.h"
-#include "ui/SettingsState.h"
 #include "settings/AppTheme.h"
 #include "settings/SettingsStore.h"
 #include "settings/SpeechPreferences.h"
+#include "support/FileSizeLimit.h"
+#include "support/TestMain.h"
+#include "ui/SettingsState.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -94,6 +96,29 @@ private slots:
         QCOMPARE(kept.readAll(), QByteArray("{ \"appTheme\": \"forest\", not json"));
     }
 
+    void aWriteTheDiskCutsShortKeepsTheFileWhole()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath("settings.json");
+        {
+            SettingsStore store(path);
+            store.setString("selectedBotChatID", "5000000101");
+            store.setBool("hoverShrinkEnabled", false);
+            store.sync();
+            const qint64 size = QFileInfo(path).size();
+            // Larger than Qt's write buffer, so that it goes to the disk in one write.
+            FileSizeLimit limit{rlim_t(size + 4096)};
+            if (!limit.isActive())
+                QSKIP("the file-size limit cannot be set here");
+            store.setString("appTheme", QString(20000, 'x'));
+            store.sync();
+        }
+        SettingsStore reopened(path);
+        QCOMPARE(reopened.string("selectedBotChatID").value_or(QString()), QStringLiteral("5000000101"));
+        QCOMPARE(reopened.defaultTrueBool("hoverShrinkEnabled"), false);
+        QVERIFY(QDir(dir.path()).entryList({"settings.json.corrupt-*"}).isEmpty());
+    }
+
     void legacyMacControlSwitch_data()
     {
         QTest::addColumn<QVariant>("legacy");
@@ -101,8 +126,10 @@ private slots:
         QTest::addColumn<int>("expected");
         QTest::newRow("legacy on, no level") << QVariant(true) << QString() << int(MacAccessLevel::full);
         QTest::newRow("legacy off") << QVariant(false) << QString() << int(MacAccessLevel::off);
-        QTest::newRow("level wins over legacy") << QVariant(true) << QString("readOnly") << int(MacAccessLevel::readOnly);
-        QTest::newRow("unknown level falls back") << QVariant(true) << QString("Full") << int(MacAccessLevel::full);
+        QTest::newRow("level wins over legacy")
+            << QVariant(true) << QString("readOnly") << int(MacAccessLevel::readOnly);
+        QTest::newRow("unknown level falls back")
+            << QVariant(true) << QString("Full") << int(MacAccessLevel::full);
         QTest::newRow("nothing stored") << QVariant() << QString() << int(MacAccessLevel::off);
     }
     void legacyMacControlSwitch()
@@ -138,7 +165,8 @@ private slots:
     void snapshotFindsTheSelectedBotById()
     {
         const QList<BotConversation> bots{{"1", "alpha", 0}, {"2", "Beta", 3}, {"3", "gamma", 0}};
-        QCOMPARE(SettingsState::bots(bots, QString("2")), std::make_pair(QStringList{"alpha", "Beta", "gamma"}, 1));
+        QCOMPARE(SettingsState::bots(bots, QString("2")),
+                 std::make_pair(QStringList{"alpha", "Beta", "gamma"}, 1));
         QCOMPARE(SettingsState::bots(bots, QString("9")).second, -1);
         QCOMPARE(SettingsState::bots(bots, std::nullopt).second, -1);
     }
