@@ -12,6 +12,7 @@
 #include "ui/MediaAttachmentPreview.h"
 #include "ui/MediaModule.h"
 #include "ui/MessageTextLabel.h"
+#include "ui/RoundedBox.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -20,7 +21,6 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPainter>
-#include <QPainterPath>
 #include <QPushButton>
 #include <QTextDocument>
 #include <QTimer>
@@ -319,14 +319,13 @@ void TelegramMessageRow::resizeEvent(QResizeEvent *event)
 void TelegramMessageRow::paintEvent(QPaintEvent *)
 {
     QPainter painter(this);
-    painter.fillRect(rect(), m_context.theme.transcript());
-    painter.setRenderHint(QPainter::Antialiasing);
-    const QRectF bubble = QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5);
-    QPainterPath path;
-    path.addRoundedRect(bubble, bubbleRadius, bubbleRadius);
-    painter.fillPath(path, m_context.theme.bubble(m_message.isOutgoing));
-    painter.setPen(QPen(m_context.theme.border(), 0.6));
-    painter.drawPath(path);
+    RoundedBox bubble;
+    bubble.radius = bubbleRadius;
+    bubble.fill = m_context.theme.bubble(m_message.isOutgoing);
+    bubble.border = m_context.theme.border();
+    bubble.borderWidth = 0.6;
+    bubble.background = m_context.theme.transcript();
+    bubble.paint(painter, rect());
     // Quote blocks carry an accent strip on their left.
     for (QWidget *quote : std::as_const(m_quoteBlocks)) {
         const QRect area = quote->geometry();

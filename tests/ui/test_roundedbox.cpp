@@ -1,0 +1,79 @@
+// Message bubbles drawn from cached pieces look exactly like the rounded path
+// they are cut from, at any size, in both appearances and on dense screens.
+#include "support/TestMain.h"
+#include "ui/RoundedBox.h"
+
+#include <QImage>
+#include <QPainter>
+#include <QtTest>
+
+namespace {
+
+QImage drawn(const RoundedBox &box, const QSize &size, qreal ratio, bool directly)
+{
+    QImage image(size * ratio, QImage::Format_ARGB32_Premultiplied);
+    image.setDevicePixelRatio(ratio);
+    image.fill(Qt::magenta);
+    QPainter painter(&image);
+    // Not at the origin: rows are painted inside a larger device too.
+    const QRect rect(3, 2, size.width() - 5, size.height() - 4);
+    if (directly)
+        box.paintDirectly(painter, rect);
+    else
+        box.paint(painter, rect);
+    return image;
+}
+
+// The largest difference of any channel of any pixel.
+int largestDifference(const QImage &a, const QImage &b)
+{
+    int largest = 0;
+    for (int y = 0; y < a.height(); ++y) {
+        for (int x = 0; x < a.width(); ++x) {
+            const QRgb p = a.pixel(x, y), q = b.pixel(x, y);
+            largest = std::max({largest, std::abs(qRed(p) - qRed(q)), std::abs(qGreen(p) - qGreen(q)),
+                                std::abs(qBlue(p) - qBlue(q)), std::abs(qAlpha(p) - qAlpha(q))});
+        }
+    }
+    return largest;
+}
+
+} // namespace
+
+class TestRoundedBox : public QObject
+{
+    Q_OBJECT
+private slots:
+    void piecesMatchThePath_data()
+    {
+        QTest::addColumn<QSize>("size");
+        QTest::addColumn<qreal>("ratio");
+        QTest::addColumn<bool>("light");
+        for (const qreal ratio : {1.0, 2.0}) {
+            for (const bool light : {true, false}) {
+                const QString look = QStringLiteral("%1x %2").arg(ratio).arg(light ? "light" : "dark");
+                QTest::newRow(qPrintable(look + " tall")) << QSize(330, 420) << ratio << light;
+                QTest::newRow(qPrintable(look + " one line")) << QSize(120, 40) << ratio << light;
+                QTest::newRow(qPrintable(look + " too small to cut")) << QSize(24, 20) << ratio << light;
+            }
+        }
+    }
+    void piecesMatchThePath()
+    {
+        QFETCH(QSize, size);
+        QFETCH(qreal, ratio);
+        QFETCH(bool, light);
+        RoundedBox box;
+        box.radius = 10;
+        box.fill = light ? QColor(238, 240, 245) : QColor(44, 46, 52);
+        box.border = light ? QColor(0, 0, 0, 40) : QColor(255, 255, 255, 30);
+        box.background = light ? QColor(250, 250, 252) : QColor(28, 28, 32);
+        const QImage pieces = drawn(box, size, ratio, false);
+        QCOMPARE(largestDifference(pieces, drawn(box, size, ratio, true)), 0);
+        // From the cache the second time, the same again.
+        QCOMPARE(largestDifference(drawn(box, size, ratio, false), pieces), 0);
+    }
+};
+
+TESSALY_TEST_MAIN(TestRoundedBox)
+#include "test_roundedbox.moc"
