@@ -322,24 +322,8 @@ void MacTaskOrchestrator::scheduleMacTask(const MacRequest &request, const QStri
                                           const std::optional<QString> &taskLabel)
 {
     const QUuid id = QUuid::createUuid();
-    auto *timer = new QTimer(this);
-    timer->setSingleShot(true);
-    timer->setTimerType(Qt::PreciseTimer);
-    // A timer waits at most about 24 days; a later time is reached in steps.
-    timer->setInterval(int(std::clamp<qint64>(now().msecsTo(request.fireDate), 500, longestWait)));
-    connect(timer, &QTimer::timeout, this, [this, id, timer, request, chatID, replyTo, taskLabel] {
-        const qint64 remaining = now().msecsTo(request.fireDate);
-        if (timer->interval() == longestWait && remaining > 0) {
-            timer->setInterval(int(std::clamp<qint64>(remaining, 500, longestWait)));
-            timer->start();
-            return;
-        }
-        m_scheduledMacTasks.remove(id);
-        timer->deleteLater();
-        executeMacRequest(request, chatID, replyTo, taskLabel);
-    });
-    m_scheduledMacTasks.insert(id, timer);
-    timer->start();
+    m_scheduledMacTasks.insert(id, new QObject(this));
+    waitForScheduledTime(id, request, chatID, replyTo, taskLabel);
 
     const QString label = request.action.isSystem()
                               ? MacSystemActions::title(request.action.systemAction).toLower()
@@ -349,10 +333,33 @@ void MacTaskOrchestrator::scheduleMacTask(const MacRequest &request, const QStri
                  chatID, replyTo);
 }
 
+void MacTaskOrchestrator::waitForScheduledTime(const QUuid &id, const MacRequest &request,
+                                               const QString &chatID, const std::optional<QString> &replyTo,
+                                               const std::optional<QString> &taskLabel)
+{
+    QObject *pending = m_scheduledMacTasks.value(id);
+    if (!pending)
+        return;
+    // A timer waits at most about 24 days; a later time is reached in steps.
+    const qint64 wait = std::clamp<qint64>(now().msecsTo(request.fireDate), 500, longestWait);
+    auto work = [this, id, wait, request, chatID, replyTo, taskLabel] {
+        if (wait == longestWait && now().msecsTo(request.fireDate) > 0) {
+            waitForScheduledTime(id, request, chatID, replyTo, taskLabel);
+            return;
+        }
+        if (QObject *done = m_scheduledMacTasks.take(id))
+            done->deleteLater();
+        executeMacRequest(request, chatID, replyTo, taskLabel);
+    };
+    if (m_options.wait)
+        m_options.wait(std::chrono::milliseconds(wait), pending, std::move(work));
+    else
+        QTimer::singleShot(std::chrono::milliseconds(wait), Qt::PreciseTimer, pending, std::move(work));
+}
+
 void MacTaskOrchestrator::dropScheduledMacTasks()
 {
-    for (QTimer *timer : std::as_const(m_scheduledMacTasks))
-        delete timer;
+    qDeleteAll(m_scheduledMacTasks);
     m_scheduledMacTasks.clear();
 }
 

@@ -80,6 +80,10 @@ public:
         std::chrono::milliseconds progressInterval{std::chrono::seconds(1)};
         // Null: this OS's backend.
         std::shared_ptr<SystemActions> systemActions;
+        // Waits for a scheduled task's time on the main thread, then runs the
+        // work unless the context is gone by then. Null: a precise timer.
+        // Tests end the waits themselves, with the clock moved on.
+        std::function<void(std::chrono::milliseconds, QObject *context, std::function<void()> work)> wait;
     };
 
     MacTaskOrchestrator(MacAccess &access, PeekabooBridge &bridge, PeekabooLog &log, Alerts &alerts,
@@ -141,6 +145,8 @@ private:
     bool isDuplicate(const QString &lowered);
     bool agentToolMissing(const MacRequest &request) const;
     void continueDraft(const QString &task);
+    void waitForScheduledTime(const QUuid &id, const MacRequest &request, const QString &chatID,
+                              const std::optional<QString> &replyTo, const std::optional<QString> &taskLabel);
     void presentApproval(const MacRequest &request, const QString &chatID,
                          const std::optional<QString> &replyTo, bool includeTaskInReply);
     void startAgentTask(const MacRequest &request, const QString &chatID,
@@ -167,7 +173,8 @@ private:
     std::optional<QDateTime> m_macTaskStartedAt;
     std::optional<QString> m_macTaskActivity;
     QTimer *m_macProgressTimer = nullptr;
-    QHash<QUuid, QTimer *> m_scheduledMacTasks;
+    // One object per task waiting for its time: deleting it cancels the wait.
+    QHash<QUuid, QObject *> m_scheduledMacTasks;
     // The agent run whose result ends the running task; a result of an
     // earlier run (after the watchdog gave up on it) is only reported.
     quint64 m_currentRun = 0;

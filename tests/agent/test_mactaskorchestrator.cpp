@@ -1,4 +1,5 @@
 #include "AgentTestHome.h"
+#include "support/ScheduledWaits.h"
 #include "support/TestMain.h"
 
 #include "agent/MacTaskOrchestrator.h"
@@ -68,6 +69,7 @@ struct Fixture
     std::optional<QString> sendError;
     // When set, the orchestration's clock stands still at this time.
     std::optional<QDateTime> stoppedClock;
+    ScheduledWaits scheduled;
     QString toolFolder = home.root() + "/tools";
     std::unique_ptr<MacTaskOrchestrator> tasks;
 
@@ -91,6 +93,7 @@ struct Fixture
         hooks.clearComposer = [this] { ++composerClears; };
         MacTaskOrchestrator::Options options;
         options.clock = [this] { return stoppedClock.value_or(QDateTime::currentDateTime()); };
+        options.wait = scheduled.hook();
         options.watchdogInterval = watchdog;
         options.systemActionDelay = 10ms;
         options.systemActions =
@@ -294,10 +297,15 @@ private slots:
         f.alerts.script.push_back(ScriptedAlerts::button(0));
         f.receive("5", "/mac lock the screen in 3000 hours");
         QTRY_COMPARE(f.tasks->scheduledMacTaskCount(), 1);
-        QTest::qWait(300);
+        // The longest wait a timer takes ends long before the time: it waits again.
+        QCOMPARE(f.scheduled.waits.size(), 1);
+        QCOMPARE(f.scheduled.waits[0].length.count(), qint64(std::numeric_limits<int>::max()));
+        QCOMPARE(f.scheduled.endAll(), 1);
+        QCOMPARE(f.scheduled.waits.size(), 1);
         QCOMPARE(f.replyTexts().size(), 1);
         QVERIFY(f.replies[0].text.startsWith("Scheduled lock for "));
         QCOMPARE(f.tasks->scheduledMacTaskCount(), 1);
+        QVERIFY(!QFile::exists(f.toolFolder + "/loginctl.args"));
     }
 
     // Approved for later, then access lowered: the level at the time decides.
@@ -331,6 +339,9 @@ private slots:
         QTRY_COMPARE(f.replies.size(), 1);
         QVERIFY(f.replies[0].text.startsWith("Scheduled "));
         f.access.setMacAccess(MacAccessLevel(levelAtTime));
+        QCOMPARE(f.replies.size(), 1);
+        f.stoppedClock = QDateTime::currentDateTime().addSecs(3);
+        QCOMPARE(f.scheduled.endAll(), 1);
         QTRY_COMPARE_WITH_TIMEOUT(f.replies.size(), 2, 5000);
         QCOMPARE(f.replies[1].text, reply);
         QTest::qWait(200);

@@ -5,6 +5,7 @@
 #include "agent/PeekabooKeychain.h"
 #include "platform/linux/LinuxSystemActions.h"
 #include "support/AppHarness.h"
+#include "support/ScheduledWaits.h"
 #include "support/TestMain.h"
 #include "ui/BotFaceView.h"
 #include "ui/ComposerTextView.h"
@@ -43,6 +44,7 @@ class TestMacTasks : public QObject
     QTemporaryDir m_root;
     QString m_tools;
     qint64 m_clockOffsetMs = 0;
+    ScheduledWaits m_scheduled;
     std::chrono::milliseconds m_watchdog = 600s;
     std::unique_ptr<AppHarness> m_h;
     // The demo history, which the tests look past.
@@ -53,6 +55,7 @@ class TestMacTasks : public QObject
     {
         AppHarness::environmentHook = [this](AppEnvironment &env) {
             env.macTasks.clock = [this] { return QDateTime::currentDateTime().addMSecs(m_clockOffsetMs); };
+            env.macTasks.wait = m_scheduled.hook();
             env.macTasks.watchdogInterval = m_watchdog;
             env.macTasks.systemActionDelay = 50ms;
             env.macTasks.systemActions =
@@ -170,6 +173,7 @@ private slots:
         m_tools = root.filePath("tools");
         m_clockOffsetMs = 0;
         m_watchdog = 600s;
+        m_scheduled.waits.clear();
     }
     void cleanup()
     {
@@ -341,7 +345,9 @@ private slots:
             h.alerts.presented[0].informativeText,
             QString("Requested from Telegram. The action runs on this Mac while Tessaly stays running."));
         QVERIFY(toolArguments("loginctl").isEmpty());
-        QVERIFY(waitForSent("Locking the screen…", 6000));
+        m_clockOffsetMs += 3000;
+        QCOMPARE(m_scheduled.endAll(), 1);
+        QVERIFY(waitForSent("Locking the screen…"));
         QTRY_COMPARE_WITH_TIMEOUT(h.app->botFace()->statusText(), QString("Mac action completed."), 5000);
         QCOMPARE(toolArguments("loginctl"), QString("lock-session\n"));
     }
@@ -356,7 +362,8 @@ private slots:
         QCOMPARE(h.app->macTasks()->scheduledMacTaskCount(), 1);
         h.app->requestTermination();
         QCOMPARE(h.app->macTasks()->scheduledMacTaskCount(), 0);
-        QTest::qWait(2500);
+        m_clockOffsetMs += 3000;
+        QCOMPARE(m_scheduled.endAll(), 0);
         QVERIFY(toolArguments("loginctl").isEmpty());
     }
 
@@ -383,7 +390,9 @@ private slots:
         inject(command);
         QVERIFY(waitForSent("Scheduled "));
         h.app->macAccess()->setMacAccess(MacAccessLevel(levelAtTime));
-        QVERIFY(waitForSent(reply, 6000));
+        m_clockOffsetMs += 3000;
+        QCOMPARE(m_scheduled.endAll(), 1);
+        QVERIFY(waitForSent(reply));
         QTest::qWait(300);
         QVERIFY(!agentWasStarted());
         QVERIFY(toolArguments("systemctl").isEmpty());
