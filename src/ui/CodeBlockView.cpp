@@ -2,6 +2,7 @@
 
 #include "chat/CodeHighlighter.h"
 #include "ui/IconTable.h"
+#include "ui/MessageTextLabel.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -48,7 +49,7 @@ CodeBlockView::CodeBlockView(const QString &language, const QString &source, qre
     headerLayout->addWidget(m_copyButton);
     layout->addWidget(header);
 
-    m_code = new QLabel(this);
+    m_code = new MessageTextLabel(this);
     m_code->setObjectName(QStringLiteral("codeText"));
     m_code->setTextFormat(Qt::RichText);
     m_code->setText(highlightedHtml(source, theme));

@@ -12,7 +12,9 @@ namespace {
 constexpr int rememberedHeights = 16;
 } // namespace
 
-MessageTextLabel::MessageTextLabel(QWidget *parent) : QLabel(parent) {}
+MessageTextLabel::MessageTextLabel(QWidget *parent) : QLabel(parent)
+{
+}
 
 MessageTextLabel::~MessageTextLabel() = default;
 
@@ -22,11 +24,10 @@ bool MessageTextLabel::usesDocument() const
         return false;
     // The cases in which QLabel itself keeps a text document.
     const Qt::TextFormat format = textFormat();
-    const bool rich =
-        format == Qt::RichText || (format == Qt::AutoText && Qt::mightBeRichText(text()));
+    const bool rich = format == Qt::RichText || (format == Qt::AutoText && Qt::mightBeRichText(text()));
     const bool selectable =
         textInteractionFlags() & (Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
-    return format != Qt::MarkdownText && (rich || selectable) && wordWrap();
+    return format != Qt::MarkdownText && (rich || selectable);
 }
 
 void MessageTextLabel::syncWithContent() const
@@ -50,7 +51,7 @@ std::unique_ptr<QTextDocument> MessageTextLabel::makeDocument() const
     document->setDocumentMargin(0);
     QTextOption option = document->defaultTextOption();
     option.setAlignment(alignment());
-    option.setWrapMode(QTextOption::WordWrap);
+    option.setWrapMode(wordWrap() ? QTextOption::WordWrap : QTextOption::ManualWrap);
     document->setDefaultTextOption(option);
     const Qt::TextFormat format = textFormat();
     if (format == Qt::RichText || (format == Qt::AutoText && Qt::mightBeRichText(text())))
@@ -121,10 +122,26 @@ int MessageTextLabel::heightForWidth(int width) const
     return height;
 }
 
+QSize MessageTextLabel::minimumSizeHint() const
+{
+    // Unwrapped text (code) is as wide as its longest line; what scrolls it
+    // sideways needs that width.
+    return wordWrap() ? QSize(0, 0) : sizeHint();
+}
+
 QSize MessageTextLabel::sizeHint() const
 {
-    if (!wordWrap())
-        return QLabel::sizeHint();
+    if (!wordWrap()) {
+        syncWithContent();
+        if (!usesDocument())
+            return QLabel::sizeHint();
+        const QSizeF natural = documentFor(-1)->size();
+        const QMargins margins = contentsMargins();
+        const int extra = 2 * margin();
+        return QSize(
+            qCeil(natural.width()) + extra + margins.left() + margins.right(),
+            qMax(qCeil(natural.height()) + extra + margins.top() + margins.bottom(), minimumHeight()));
+    }
     // The layout asks for the height per width; before it has asked, one
     // line of about forty characters is hint enough and lays nothing out.
     if (m_lastWidth > 0)
@@ -148,7 +165,8 @@ void MessageTextLabel::paintEvent(QPaintEvent *event)
     drawFrame(&painter);
     const int inset = margin();
     const QRect area = contentsRect().adjusted(inset, inset, -inset, -inset);
-    QTextDocument *text = documentFor(area.width());
+    // Unwrapped text is laid out once, at its natural width.
+    QTextDocument *text = documentFor(wordWrap() ? area.width() : -1);
     const qreal textHeight = text->size().height();
     qreal top = area.top();
     if (alignment() & Qt::AlignVCenter)

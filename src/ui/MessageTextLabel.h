@@ -6,7 +6,8 @@
 
 class QTextDocument;
 
-// A wrapped message text whose height follows its width.
+// A message text whose height follows its width (or, unwrapped, a code
+// block's text at its natural size).
 //
 // A rich-text QLabel is costly to size: its size hint lays the text out at
 // three widths, each height query lays it out twice (at the asked width, then
@@ -25,7 +26,7 @@ public:
 
     // A word-wrapped label would otherwise claim the height of its narrowest
     // layout as its minimum, and rows would grow far taller than their text.
-    QSize minimumSizeHint() const override { return QSize(0, 0); }
+    QSize minimumSizeHint() const override;
     QSize sizeHint() const override;
     int heightForWidth(int width) const override;
 

@@ -92,6 +92,35 @@ private slots:
         QCOMPARE(label.textLayouts(), layouts + 1);
     }
 
+    // Code keeps its lines: as wide as the longest (what scrolls it sideways
+    // needs that), drawn as QLabel draws it, and laid out once however often
+    // it is measured and painted.
+    void unwrappedCodeIsMeasuredAndPaintedLikeQLabelFromOneLayout()
+    {
+        const QString html = QStringLiteral(
+            "<pre style=\"margin:0; color:#c8c8d0\">def read(path):\n"
+            "    <span style=\"color:#808090\"># a comment that is wider than the code box</span></pre>");
+        QLabel reference;
+        MessageTextLabel label;
+        for (QLabel *code : {&reference, static_cast<QLabel *>(&label)}) {
+            setUp(*code, html);
+            code->setWordWrap(false);
+            code->setFont(UiStyle::monospaceFont(11));
+            code->setTextInteractionFlags(Qt::TextSelectableByMouse);
+            code->setContentsMargins(10, 8, 10, 8);
+        }
+        QCOMPARE(label.sizeHint(), reference.sizeHint());
+        QCOMPARE(label.minimumSizeHint().width(), reference.minimumSizeHint().width());
+        reference.resize(reference.sizeHint());
+        label.resize(label.sizeHint());
+        QCOMPARE(label.grab().toImage(), reference.grab().toImage());
+        for (int pass = 0; pass < 3; ++pass) {
+            label.sizeHint();
+            label.grab();
+        }
+        QCOMPARE(label.textLayouts(), 1);
+    }
+
     void selectedTextPaintsTheSelection()
     {
         MessageTextLabel label;
