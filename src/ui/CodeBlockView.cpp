@@ -3,6 +3,7 @@
 #include "chat/CodeHighlighter.h"
 #include "ui/IconTable.h"
 #include "ui/MessageTextLabel.h"
+#include "ui/RoundedBox.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -217,18 +218,14 @@ void CodeBlockView::showCopied(bool copied)
 void CodeBlockView::paintEvent(QPaintEvent *)
 {
     QPainter painter(this);
-    painter.setRenderHint(QPainter::Antialiasing);
-    const QRectF box = QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5);
-    QPainterPath outline;
-    outline.addRoundedRect(box, M::codeCornerRadius, M::codeCornerRadius);
-    painter.fillPath(outline, m_theme.resolve(ChatStyle::codeSurface()));
-    painter.save();
-    painter.setClipPath(outline);
-    painter.fillRect(QRectF(0, 0, width(), qRound(M::codeHeaderHeight * m_fontScale)),
-                     m_theme.resolve(ChatStyle::codeHeader()));
-    painter.restore();
-    painter.setPen(QPen(m_theme.border(), M::codeBorderWidth));
-    painter.drawPath(outline);
+    RoundedBox box;
+    box.radius = M::codeCornerRadius;
+    box.fill = m_theme.resolve(ChatStyle::codeSurface());
+    box.border = m_theme.border();
+    box.borderWidth = M::codeBorderWidth;
+    box.header = m_theme.resolve(ChatStyle::codeHeader());
+    box.headerHeight = qRound(M::codeHeaderHeight * m_fontScale);
+    box.paint(painter, rect());
 }
 
 #include "moc_CodeBlockView.cpp"

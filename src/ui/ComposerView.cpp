@@ -21,7 +21,7 @@ constexpr int buttonSymbol = 13;
 
 // The rounded surface around the input and its buttons. Painted rather than
 // styled: a style sheet here would freeze the input's palette at the first theme.
-class RoundedBox : public QWidget
+class InputBoxFrame : public QWidget
 {
 public:
     using QWidget::QWidget;
@@ -73,7 +73,7 @@ ComposerView::ComposerView(QWidget *parent) : QWidget(parent)
     m_replyBar->hide();
     layout->addWidget(m_replyBar);
 
-    m_inputBox = new RoundedBox(this);
+    m_inputBox = new InputBoxFrame(this);
     auto *boxLayout = new QHBoxLayout(m_inputBox);
     boxLayout->setContentsMargins(8, 6, 6, 6);
     boxLayout->setSpacing(4);
@@ -292,7 +292,7 @@ void ComposerView::setTheme(const UiTheme &theme)
     m_theme = theme;
     m_waveform->setTheme(theme);
     UiStyle::setBackground(this, theme.window());
-    auto *box = static_cast<RoundedBox *>(m_inputBox);
+    auto *box = static_cast<InputBoxFrame *>(m_inputBox);
     box->fill = theme.composer();
     box->border = theme.border();
     box->update();

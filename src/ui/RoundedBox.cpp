@@ -34,14 +34,20 @@ const Pieces &piecesFor(const RoundedBox &box, qreal ratio)
     }
     if (cache.size() >= 16)
         cache.erase(cache.begin());
-    const int side = 2 * cornerSize(box.radius) + 1;
-    QPixmap drawing(QSize(side, side) * ratio);
+    // Below the corners and the header, one row of the straight edges.
+    const int c = cornerSize(box.radius);
+    const int side = 2 * c + 1;
+    const int height = std::max(box.headerHeight, c) + c + 1;
+    QPixmap drawing(QSize(side, height) * ratio);
     drawing.setDevicePixelRatio(ratio);
+    // A transparent background leaves the corners to what lies under the box.
+    drawing.fill(Qt::transparent);
     QPainter painter(&drawing);
-    box.paintDirectly(painter, QRect(0, 0, side, side));
+    box.paintDirectly(painter, QRect(0, 0, side, height));
     painter.end();
     const int middle = int((side / 2) * ratio);
-    cache.push_back({box, ratio, drawing, drawing.toImage().pixelColor(middle, middle)});
+    const int body = int(std::max(box.headerHeight, c) * ratio);
+    cache.push_back({box, ratio, drawing, drawing.toImage().pixelColor(middle, body)});
     return cache.back();
 }
 
@@ -55,6 +61,12 @@ void RoundedBox::paintDirectly(QPainter &painter, const QRect &rect) const
     QPainterPath path;
     path.addRoundedRect(QRectF(rect).adjusted(0.5, 0.5, -0.5, -0.5), radius, radius);
     painter.fillPath(path, fill);
+    if (headerHeight > 0) {
+        painter.save();
+        painter.setClipPath(path);
+        painter.fillRect(QRectF(rect.left(), rect.top(), rect.width(), headerHeight), header);
+        painter.restore();
+    }
     painter.setPen(QPen(border, borderWidth));
     painter.drawPath(path);
     painter.restore();
@@ -64,7 +76,9 @@ void RoundedBox::paint(QPainter &painter, const QRect &rect) const
 {
     const qreal ratio = painter.device() ? painter.device()->devicePixelRatioF() : 1.0;
     const int c = cornerSize(radius);
-    if (rect.width() < 2 * c + 1 || rect.height() < 2 * c + 1 || ratio != std::round(ratio) ||
+    // The top part holds the upper corners and the header band, copied as drawn.
+    const int top = std::max(headerHeight, c);
+    if (rect.width() < 2 * c + 1 || rect.height() < top + c + 1 || ratio != std::round(ratio) ||
         !painter.transform().isIdentity()) {
         paintDirectly(painter, rect);
         return;
@@ -74,6 +88,7 @@ void RoundedBox::paint(QPainter &painter, const QRect &rect) const
     const bool smooth = painter.testRenderHint(QPainter::SmoothPixmapTransform);
     painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
     const int side = 2 * c + 1;
+    const int bottom = top + 1; // where the lower corners start in the drawing
     const int x0 = rect.left(), y0 = rect.top(), w = rect.width(), h = rect.height();
     // Source rectangles are in device pixels; copied pixels stay exact, and a
     // one-pixel strip stretched along a straight edge repeats it.
@@ -81,14 +96,14 @@ void RoundedBox::paint(QPainter &painter, const QRect &rect) const
         painter.drawPixmap(QRectF(x0 + x, y0 + y, pw, ph), drawing,
                            QRectF(sx * ratio, sy * ratio, sw * ratio, sh * ratio));
     };
-    piece(0, 0, c, c, 0, 0, c, c);
-    piece(w - c, 0, c, c, side - c, 0, c, c);
-    piece(0, h - c, c, c, 0, side - c, c, c);
-    piece(w - c, h - c, c, c, side - c, side - c, c, c);
-    piece(c, 0, w - 2 * c, c, c, 0, 1, c);
-    piece(c, h - c, w - 2 * c, c, c, side - c, 1, c);
-    piece(0, c, c, h - 2 * c, 0, c, c, 1);
-    piece(w - c, c, c, h - 2 * c, side - c, c, c, 1);
-    painter.fillRect(QRect(x0 + c, y0 + c, w - 2 * c, h - 2 * c), pieces.inside);
+    piece(0, 0, c, top, 0, 0, c, top);
+    piece(w - c, 0, c, top, side - c, 0, c, top);
+    piece(c, 0, w - 2 * c, top, c, 0, 1, top);
+    piece(0, h - c, c, c, 0, bottom, c, c);
+    piece(w - c, h - c, c, c, side - c, bottom, c, c);
+    piece(c, h - c, w - 2 * c, c, c, bottom, 1, c);
+    piece(0, top, c, h - top - c, 0, top, c, 1);
+    piece(w - c, top, c, h - top - c, side - c, top, c, 1);
+    painter.fillRect(QRect(x0 + c, y0 + top, w - 2 * c, h - top - c), pieces.inside);
     painter.setRenderHint(QPainter::SmoothPixmapTransform, smooth);
 }

@@ -15,8 +15,11 @@ struct RoundedBox
     QColor fill;
     QColor border;
     qreal borderWidth = 0.6;
-    // What shows outside the rounded corners.
-    QColor background;
+    // What shows outside the rounded corners; transparent leaves what lies under the box.
+    QColor background = Qt::transparent;
+    // A band of another colour across the top (a code block's header), inside the border.
+    QColor header;
+    int headerHeight = 0;
 
     void paint(QPainter &painter, const QRect &rect) const;
     // The box drawn as a path, which the pieces are cut from (and which draws
