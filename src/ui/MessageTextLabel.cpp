@@ -100,6 +100,9 @@ QTextDocument *MessageTextLabel::documentFor(int textWidth) const
 
 int MessageTextLabel::heightForWidth(int width) const
 {
+    // Unwrapped text is as tall at any width.
+    if (!wordWrap())
+        return sizeHint().height();
     syncWithContent();
     const auto found = m_heights.constFind(width);
     if (found != m_heights.cend())

@@ -33,6 +33,21 @@ namespace M = ChatStyle::Metrics;
 namespace {
 constexpr qreal bubbleRadius = 10;
 constexpr int bubblePaddingV = 8;
+// A part of the row holding wrapped text: hinted at its own width once it has
+// one, as the row is (see TelegramMessageRow::sizeHint).
+class WrappedPart : public QWidget
+{
+public:
+    using QWidget::QWidget;
+    QSize sizeHint() const override
+    {
+        if (testAttribute(Qt::WA_Resized) && width() > 0)
+            return QSize(width(), heightForWidth(width()));
+        // Not placed yet: its parts' hints, without measuring wrapped text at a made-up width.
+        return layout() ? layout()->sizeHint() : QWidget::sizeHint();
+    }
+};
+
 } // namespace
 
 // The row's column of parts. The transcript asks every row for its height on
@@ -180,7 +195,7 @@ void TelegramMessageRow::buildQuote(QVBoxLayout *layout)
 {
     if (!m_message.reply)
         return;
-    auto *quote = new QWidget(this);
+    auto *quote = new WrappedPart(this);
     auto *quoteLayout = new QVBoxLayout(quote);
     quoteLayout->setContentsMargins(9, 2, 0, 2);
     quoteLayout->setSpacing(1);
@@ -271,6 +286,13 @@ QString TelegramMessageRow::visibleText() const
 int TelegramMessageRow::heightComputations() const
 {
     return m_bubbleLayout->heightComputations();
+}
+
+QSize TelegramMessageRow::sizeHint() const
+{
+    if (!testAttribute(Qt::WA_Resized) || width() <= 0)
+        return QWidget::sizeHint();
+    return QSize(width(), heightForWidth(width()));
 }
 
 int TelegramMessageRow::textLayouts() const

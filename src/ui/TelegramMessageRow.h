@@ -95,6 +95,11 @@ public:
     // message and width alone adds to neither.
     int heightComputations() const;
     int textLayouts() const;
+    // Once the row has its width, its hint is that width and the height there:
+    // Qt would otherwise measure it at a hinted width of about forty
+    // characters a line, which it is never shown at, laying every text out
+    // twice more on each new transcript.
+    QSize sizeHint() const override;
 
     static bool isSyntheticID(const QString &id);
     static QString audioKey(const BotMessage &message, const BotMessageSegment &segment);

@@ -17,6 +17,10 @@ TranscriptView::TranscriptView(QWidget *parent) : QScrollArea(parent)
     setFrameShape(QFrame::NoFrame);
     setWidgetResizable(true);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    // The bar's room is kept from the start: a bar that appeared once the rows
+    // outgrew the view would narrow the column and lay every row out again.
+    // It is slim, and shows its handle only when there is something to scroll.
+    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     m_document = new QWidget;
     m_document->setObjectName(QStringLiteral("transcriptDocument"));
     // Rows keep their place when the column grows or shrinks at its end: a
@@ -57,9 +61,11 @@ TranscriptView::TranscriptView(QWidget *parent) : QScrollArea(parent)
     });
     // Rows grow after they are laid out (wrapping, images): follow the end while pinned.
     connect(bar, &QScrollBar::rangeChanged, this, [this, bar](int, int maximum) {
+        bar->setEnabled(maximum > 0);
         if (m_pinnedToBottom || m_scrollPending)
             bar->setValue(maximum);
     });
+    bar->setEnabled(false);
     applyTheme(m_theme);
 }
 
@@ -275,8 +281,18 @@ void TranscriptView::updateTranscriptInsets(qreal windowWidth)
 void TranscriptView::applyTheme(const UiTheme &theme)
 {
     m_theme = theme;
+    UiStyle::setBackground(this, theme.transcript());
     UiStyle::setBackground(viewport(), theme.transcript());
     UiStyle::setBackground(m_document, theme.transcript());
+    QColor handle = theme.secondary();
+    handle.setAlphaF(0.45f);
+    verticalScrollBar()->setStyleSheet(
+        QStringLiteral("QScrollBar:vertical { width: 8px; background: transparent; margin: 4px 2px 4px 0; }"
+                       "QScrollBar::handle:vertical { background: %1; border-radius: 3px; min-height: 28px; }"
+                       "QScrollBar::handle:vertical:disabled { background: transparent; }"
+                       "QScrollBar::add-line:vertical, QScrollBar::sub-line:vertical { height: 0; }"
+                       "QScrollBar::add-page:vertical, QScrollBar::sub-page:vertical { background: none; }")
+            .arg(handle.name(QColor::HexArgb)));
     m_emptyIcon->setPixmap(IconTable::pixmap(QStringLiteral("bubble.left.and.bubble.right"),
                                              theme.secondary(), int(M::emptyStateSymbol)));
     QPalette palette = m_emptyLabel->palette();

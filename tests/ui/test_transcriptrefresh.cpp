@@ -3,6 +3,7 @@
 #include "speech/MessageSpeaker.h"
 #include "support/TestMain.h"
 #include "ui/AudioPlayback.h"
+#include "ui/MessageTextLabel.h"
 #include "ui/TelegramMessageRow.h"
 #include "ui/TranscriptController.h"
 #include "ui/TranscriptView.h"
@@ -30,10 +31,11 @@ BotMessage message(int i)
     m.isOutgoing = i % 5 == 1;
     switch (i % 5) {
     case 0:
-        m.segments = {BotMessageSegment::makeText(QStringLiteral("Message %1, long enough to wrap over more "
-                                                                 "than one line of the transcript. ")
-                                                      .arg(i)),
-                      BotMessageSegment::makeLink(QStringLiteral("docs"), QStringLiteral("https://example.org"))};
+        m.segments = {
+            BotMessageSegment::makeText(QStringLiteral("Message %1, long enough to wrap over more "
+                                                       "than one line of the transcript. ")
+                                            .arg(i)),
+            BotMessageSegment::makeLink(QStringLiteral("docs"), QStringLiteral("https://example.org"))};
         break;
     case 1:
         m.segments = {BotMessageSegment::makeText(QStringLiteral("- first\n- second\n- third"))};
@@ -50,7 +52,8 @@ BotMessage message(int i)
         break;
     default:
         m.segments = {BotMessageSegment::makeText(QStringLiteral("Pick one."))};
-        m.buttons = {{{QStringLiteral("Yes"), QStringLiteral("eWVz")}, {QStringLiteral("No"), QStringLiteral("bm8=")}}};
+        m.buttons = {{{QStringLiteral("Yes"), QStringLiteral("eWVz")},
+                      {QStringLiteral("No"), QStringLiteral("bm8=")}}};
         break;
     }
     for (const BotMessageSegment &segment : m.segments)
@@ -189,6 +192,24 @@ private slots:
         }
     }
 
+    // The column keeps the scroll bar's room from the start: a list that
+    // outgrows the view does not narrow it, and no text is laid out twice.
+    void theFirstListLaysEachTextOutOnce()
+    {
+        RefreshedTranscript t;
+        const int width = t.view.viewport()->width();
+        t.show(mixedConversation(30));
+        QCOMPARE(t.view.viewport()->width(), width);
+        for (TelegramMessageRow *row : t.view.orderedRows()) {
+            const auto texts = row->findChildren<MessageTextLabel *>();
+            QVERIFY2(row->textLayouts() == texts.size(),
+                     qPrintable(QStringLiteral("row %1: %2 layouts of %3 texts")
+                                    .arg(row->message().id)
+                                    .arg(row->textLayouts())
+                                    .arg(texts.size())));
+        }
+    }
+
     void editLaysOutOnlyTheEditedRowAndShiftsTheRowsBelow()
     {
         RefreshedTranscript t;
@@ -197,8 +218,8 @@ private slots:
         const QHash<QString, RowState> before = t.snapshot();
 
         BotMessage &edited = list[20];
-        edited.segments = {BotMessageSegment::makeText(
-            QStringLiteral("Edited by the bot,\nnow over\nseveral\nlines."))};
+        edited.segments = {
+            BotMessageSegment::makeText(QStringLiteral("Edited by the bot,\nnow over\nseveral\nlines."))};
         edited.text = edited.segments[0].text;
         t.show(list);
         TelegramMessageRow *row = t.view.row(edited.id);
