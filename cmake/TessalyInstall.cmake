@@ -1,6 +1,7 @@
 # `cmake --install <build> --prefix P` (or `make install PREFIX=P`) lays out:
 #   P/lib/tessaly/   the executable and what it loads from beside itself: Info.json,
-#                    libtdjson.so, the simulator for --demo, the diagram helper
+#                    libtdjson.so, the simulator for --demo, the diagram helper,
+#                    the media library (sound, camera, PDF windows)
 #   P/bin/tessaly    a link to it; the application resolves the link, so it finds
 #                    those files wherever P is
 #   P/share/applications/tessaly.desktop and P/share/icons/hicolor/*/apps/tessaly.*
@@ -12,6 +13,7 @@ set(tessaly_private_dir lib/tessaly)
 
 install(TARGETS tessaly RUNTIME DESTINATION ${tessaly_private_dir})
 install(TARGETS tdjson-sim LIBRARY DESTINATION ${tessaly_private_dir})
+install(TARGETS tessaly_media LIBRARY DESTINATION ${tessaly_private_dir})
 if(TARGET tessaly-mermaid)
   install(TARGETS tessaly-mermaid RUNTIME DESTINATION ${tessaly_private_dir})
 endif()

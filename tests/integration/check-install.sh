@@ -15,7 +15,7 @@ cmake --install "$build" --prefix "$prefix" >/dev/null
 
 private="$prefix/lib/tessaly"
 [ -L "$prefix/bin/tessaly" ] && [ -x "$prefix/bin/tessaly" ] || fail "bin/tessaly is not a working link"
-for f in tessaly Info.json libtdjson-sim.so; do
+for f in tessaly Info.json libtdjson-sim.so tessaly_media.so; do
   [ -f "$private/$f" ] || fail "lib/tessaly/$f is missing"
 done
 # What the build has must be installed too: the real TDLib and the diagram helper.
@@ -25,6 +25,12 @@ if [ -f "$build/bin/tessaly-mermaid" ]; then
   if readelf -d "$private/tessaly" | grep -qi webengine; then
     fail "the application links Qt WebEngine; only the diagram helper may"
   fi
+fi
+# Sound, camera and PDF windows come with the media library, loaded on first use.
+readelf -Ws --dyn-syms "$private/tessaly_media.so" | grep -q ' tessaly_media_module$' ||
+  fail "lib/tessaly/tessaly_media.so does not offer its entry"
+if readelf -d "$private/tessaly" | grep -qiE 'multimedia|qt6pdf'; then
+  fail "the application links Qt Multimedia or Qt PDF; only lib/tessaly/tessaly_media.so may"
 fi
 if readelf -d "$private/tessaly" | grep -E 'R(UN)?PATH' | grep -q "$build"; then
   fail "the installed executable still looks for libraries in the build folder"
