@@ -35,17 +35,21 @@ constexpr qreal bubbleRadius = 10;
 constexpr int bubblePaddingV = 8;
 // A part of the row holding wrapped text: hinted at its own width once it has
 // one, as the row is (see TelegramMessageRow::sizeHint).
+// A part holding wrapped text is hinted at its own width once it has one (see
+// TelegramMessageRow::sizeHint); before, at its parts' hints, without
+// measuring wrapped text at a made-up width.
+QSize hintAtOwnWidth(const QWidget &part)
+{
+    if (part.testAttribute(Qt::WA_Resized) && part.width() > 0)
+        return QSize(part.width(), part.heightForWidth(part.width()));
+    return part.layout() ? part.layout()->sizeHint() : QSize();
+}
+
 class WrappedPart : public QWidget
 {
 public:
     using QWidget::QWidget;
-    QSize sizeHint() const override
-    {
-        if (testAttribute(Qt::WA_Resized) && width() > 0)
-            return QSize(width(), heightForWidth(width()));
-        // Not placed yet: its parts' hints, without measuring wrapped text at a made-up width.
-        return layout() ? layout()->sizeHint() : QWidget::sizeHint();
-    }
+    QSize sizeHint() const override { return hintAtOwnWidth(*this); }
 };
 
 } // namespace
@@ -290,9 +294,7 @@ int TelegramMessageRow::heightComputations() const
 
 QSize TelegramMessageRow::sizeHint() const
 {
-    if (!testAttribute(Qt::WA_Resized) || width() <= 0)
-        return QWidget::sizeHint();
-    return QSize(width(), heightForWidth(width()));
+    return hintAtOwnWidth(*this);
 }
 
 int TelegramMessageRow::textLayouts() const
