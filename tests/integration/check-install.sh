@@ -22,17 +22,19 @@ done
 if [ -f "$tdjson" ]; then cmp -s "$tdjson" "$private/libtdjson.so" || fail "lib/tessaly/libtdjson.so is missing"; fi
 if [ -f "$build/bin/tessaly-mermaid" ]; then
   [ -x "$private/tessaly-mermaid" ] || fail "lib/tessaly/tessaly-mermaid is missing"
-  if readelf -d "$private/tessaly" | grep -qi webengine; then
+  if grep -qi webengine <<<"$(readelf -d "$private/tessaly")"; then
     fail "the application links Qt WebEngine; only the diagram helper may"
   fi
 fi
 # Sound, camera and PDF windows come with the media library, loaded on first use.
-readelf -Ws --dyn-syms "$private/tessaly_media.so" | grep -q ' tessaly_media_module$' ||
-  fail "lib/tessaly/tessaly_media.so does not offer its entry"
-if readelf -d "$private/tessaly" | grep -qiE 'multimedia|qt6pdf'; then
+# Read whole first: grep -q leaving early would fail the pipe under pipefail.
+symbols="$(readelf -Ws --dyn-syms "$private/tessaly_media.so")"
+grep -q ' tessaly_media_module$' <<<"$symbols" || fail "lib/tessaly/tessaly_media.so does not offer its entry"
+if grep -qiE 'multimedia|qt6pdf' <<<"$(readelf -d "$private/tessaly")"; then
   fail "the application links Qt Multimedia or Qt PDF; only lib/tessaly/tessaly_media.so may"
 fi
-if readelf -d "$private/tessaly" | grep -E 'R(UN)?PATH' | grep -q "$build"; then
+rpath="$(grep -E 'R(UN)?PATH' <<<"$(readelf -d "$private/tessaly")" || true)"
+if [[ "$rpath" == *"$build"* ]]; then
   fail "the installed executable still looks for libraries in the build folder"
 fi
 
